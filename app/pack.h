@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace qv {
+
+class Transaction;
+
+// The application object: chooses the profile file, fills the connection
+// from it, connects, and opens the login window. It owns no window itself.
+class Pack
+{
+public:
+    // The profile file of the connection settings. On Linux it is "pb.ini" in
+    // the working directory, as on Windows, so that one file holds both the
+    // [database] and the [other] keys.
+    static QString profileFileName() { return QStringLiteral("pb.ini"); }
+
+    explicit Pack(Transaction& transaction);
+
+    // What the start-up opens after connecting; the login window by default.
+    void setLoginOpener(std::function<QWidget*(Transaction&)> opener) { m_openLogin = std::move(opener); }
+
+    // The open handler. Returns the window it opened, or nullptr when the
+    // connection failed (the message has then been shown and the program
+    // is to end).
+    QWidget* open();
+
+private:
+    Transaction& m_sqlca;
+    std::function<QWidget*(Transaction&)> m_openLogin;
+};
+
+} // namespace qv

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "money.h"
+#include "reportdef.h"
+
+#include <QObject>
+#include <QVariant>
+#include <QVector>
+
+#include <functional>
+
+namespace qv {
+
+class Transaction;
+class DataStore;
+
+// The one shape of a save: write without resetting, commit, and only then
+// forget the pending changes; on any failure roll back and keep them all.
+// Returns 1 or -1; the database's text is in the transaction's SQLErrText.
+int saveChanges(DataStore& store, Transaction& transaction);
+
+enum class RowStatus { NotModified, DataModified, New, NewModified };
+enum class RowBuffer { Primary, Delete };
+
+struct SortKey
+{
+    QString column;
+    bool ascending = true;
+};
+
+// The non-visual report engine: rows read by a definition's SELECT, edited
+// in memory with their status, and written back by key in one update().
+// Rows and columns are numbered from 1, as in the report expressions; row 0
+// means "none".
+class DataStore : public QObject
+{
+    Q_OBJECT
+public:
+    explicit DataStore(ReportDef def, QObject* parent = nullptr);
+
+    const ReportDef& definition() const { return m_def; }
+    void setTransObject(Transaction* transaction) { m_tr = transaction; }
+    Transaction* transObject() const { return m_tr; }
+
+    // Replaces every row with the SELECT's result; the number of rows or -1.
+    long retrieve(const QVariantList& arguments = {});
+    void reset();
+
+    long rowCount() const { return long(m_rows.size()); }
+    long deletedCount() const { return long(m_deleted.size()); }
+    long modifiedCount() const;
+
+    // Inserts an empty row before `beforeRow` (0 = append); returns its number.
+    long insertRow(long beforeRow);
+    bool deleteRow(long row);
+
+    bool setItem(long row, int column, const QVariant& value);
+    bool setItem(long row, const QString& column, const QVariant& value);
+    QVariant getItem(long row, int column, RowBuffer buffer = RowBuffer::Primary) const;
+    QVariant getItem(long row, const QString& column) const;
+    // Text as shown: money formatted by the column's format, null as "".
+    QString getItemString(long row, const QString& column) const;
+    QString getItemString(long row, int column) const;
+    Money getItemMoney(long row, const QString& column) const;
+
+    RowStatus rowStatus(long row, RowBuffer buffer = RowBuffer::Primary) const;
+    bool itemModified(long row, int column) const;
+
+    // First row in [first, last] for which the predicate holds; 0 when none.
+    long find(const std::function<bool(const DataStore&, long row)>& predicate, long first, long last) const;
+    long findText(const QString& column, const QString& value, long first, long last) const;
+
+    void setSort(QList<SortKey> keys) { m_sort = std::move(keys); }
+    void sort();
+
+    // Copies rows [start, end] of this store's buffer into `target` before
+    // `beforeRow` (0 = append) as new rows; returns 1 or -1.
+    int rowsCopy(long start, long end, RowBuffer source, DataStore& target, long beforeRow) const;
+
+    // Checks every pending value against the column widths in GBK bytes; the
+    // first offence as a message naming the column's caption.
+    std::optional<QString> validate() const;
+
+    // Writes deletes, changes and inserts by key through the transaction,
+    // without committing. 1 on success (flags reset when asked), -1 on
+    // failure with every pending change kept; the reason is in errorText()
+    // and in the transaction's SQLErrText.
+    int update(bool resetFlags = true);
+    void resetUpdate();
+    QString errorText() const { return m_error; }
+
+    Money sum(const QString& column) const;
+
+signals:
+    void aboutToReset();
+    void didReset();
+    void rowInserted(long row);
+    void rowAboutToBeRemoved(long row);
+    void rowRemoved(long row);
+    void itemChanged(long row, int column);
+    void rowsReordered();
+
+private:
+    struct Row
+    {
+        QVector<QVariant> values;
+        QVector<QVariant> original;
+        QVector<bool> changed;
+        bool isNew = false;
+        bool modified() const;
+    };
+    bool validRow(long row) const { return row >= 1 && row <= rowCount(); }
+    bool validColumn(int column) const { return column >= 1 && column <= m_def.columns.size(); }
+    QVariant normalise(int column, const QVariant& value) const;
+    int failUpdate(const QString& text);
+
+    ReportDef m_def;
+    Transaction* m_tr = nullptr;
+    QVector<Row> m_rows;
+    QVector<Row> m_deleted;
+    QList<SortKey> m_sort;
+    QString m_error;
+};
+
+} // namespace qv

@@ -1,0 +1,11 @@
+#include "globals.h"
+
+namespace qv {
+
+Globals& globals()
+{
+    static Globals g;
+    return g;
+}
+
+} // namespace qv

@@ -1,0 +1,145 @@
+#include "money.h"
+
+#include <cmath>
+
+namespace qv {
+
+std::optional<Money> Money::parse(QStringView text)
+{
+    QStringView s = text.trimmed();
+    bool negative = false;
+    if (!s.isEmpty() && (s.front() == u'-' || s.front() == u'+')) {
+        negative = s.front() == u'-';
+        s = s.mid(1).trimmed();
+    }
+    if (s.isEmpty())
+        return std::nullopt;
+
+    const qsizetype point = s.indexOf(u'.');
+    QStringView whole = point < 0 ? s : s.left(point);
+    QStringView fraction = point < 0 ? QStringView() : s.mid(point + 1);
+    if (fraction.size() > 2 || (whole.isEmpty() && fraction.isEmpty()))
+        return std::nullopt;
+
+    // Groups after the first comma must be exactly three digits: "1,2,3" is
+    // a typing slip, not one hundred and twenty-three.
+    if (whole.contains(u',')) {
+        const auto groups = whole.split(u',');
+        if (groups.front().isEmpty() || groups.front().size() > 3)
+            return std::nullopt;
+        for (qsizetype i = 1; i < groups.size(); ++i)
+            if (groups[i].size() != 3)
+                return std::nullopt;
+    }
+
+    qint64 units = 0;
+    int digits = 0;
+    for (QChar c : whole) {
+        if (c == u',')
+            continue;
+        if (!c.isDigit() || c.unicode() > 0x7f)
+            return std::nullopt;
+        if (units == 0 && c == u'0')
+            continue;
+        if (++digits > 12)
+            return std::nullopt;
+        units = units * 10 + (c.unicode() - u'0');
+    }
+    qint64 cents = 0;
+    for (qsizetype i = 0; i < 2; ++i) {
+        cents *= 10;
+        if (i < fraction.size()) {
+            const QChar c = fraction[i];
+            if (!c.isDigit() || c.unicode() > 0x7f)
+                return std::nullopt;
+            cents += c.unicode() - u'0';
+        }
+    }
+    const qint64 total = units * 100 + cents;
+    if (total > maxCents)
+        return std::nullopt;
+    return Money(negative ? -total : total);
+}
+
+std::optional<Money> Money::fromVariant(const QVariant& value)
+{
+    if (value.isNull() || !value.isValid())
+        return std::nullopt;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return Money(value.toLongLong() * 100);
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = value.toDouble();
+        if (!std::isfinite(d) || std::fabs(d) * 100.0 > double(maxCents) + 0.5)
+            return std::nullopt;
+        return Money(std::llround(d * 100.0));
+    }
+    default:
+        break;
+    }
+    if (value.userType() == qMetaTypeId<Money>())
+        return value.value<Money>();
+    // Decimal text as drivers return it with high precision: "300", "-12.5",
+    // "12.3400". Extra zero decimals are harmless; anything finer is rounded.
+    QString text = value.toString().trimmed();
+    const qsizetype point = text.indexOf(u'.');
+    if (point >= 0 && text.size() - point - 1 > 2) {
+        bool ok = false;
+        const double d = text.toDouble(&ok);
+        if (!ok)
+            return std::nullopt;
+        return fromVariant(QVariant(d));
+    }
+    return parse(text);
+}
+
+QString Money::toSqlText() const
+{
+    const qint64 a = m_cents < 0 ? -m_cents : m_cents;
+    return QStringLiteral("%1%2.%3")
+        .arg(m_cents < 0 ? QStringLiteral("-") : QString())
+        .arg(a / 100)
+        .arg(a % 100, 2, 10, QLatin1Char('0'));
+}
+
+QString Money::format(QStringView pattern) const
+{
+    const qsizetype point = pattern.indexOf(u'.');
+    QStringView intPattern = point < 0 ? pattern : pattern.left(point);
+    const int decimals = point < 0 ? 0 : int(std::min<qsizetype>(2, pattern.size() - point - 1));
+    const bool grouping = intPattern.contains(u',');
+    const int minIntDigits = int(intPattern.count(u'0'));
+
+    const qint64 a = m_cents < 0 ? -m_cents : m_cents;
+    qint64 scaled = a;
+    if (decimals == 1)
+        scaled = (a + 5) / 10;
+    else if (decimals == 0)
+        scaled = (a + 50) / 100;
+    const qint64 divisor = decimals == 2 ? 100 : decimals == 1 ? 10 : 1;
+    const qint64 whole = scaled / divisor;
+    const qint64 frac = scaled % divisor;
+
+    QString digits = whole == 0 ? QString() : QString::number(whole);
+    while (digits.size() < minIntDigits)
+        digits.prepend(u'0');
+    if (grouping) {
+        for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
+            digits.insert(i, u',');
+    }
+    QString out;
+    if (m_cents < 0 && scaled != 0)
+        out += u'-';
+    out += digits;
+    if (decimals > 0)
+        out += u'.' + QStringLiteral("%1").arg(frac, decimals, 10, QLatin1Char('0'));
+    return out;
+}
+
+} // namespace qv

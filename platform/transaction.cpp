@@ -1,0 +1,375 @@
+#include "transaction.h"
+
+#include "money.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include <atomic>
+
+namespace qv {
+
+namespace {
+
+std::atomic<int> g_connectionCounter{0};
+
+QString errorText(const QSqlError& error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    if (text.isEmpty())
+        text = error.driverText().trimmed();
+    return text;
+}
+
+QVariant sqlValue(const QVariant& v)
+{
+    if (v.userType() == qMetaTypeId<Money>())
+        return v.value<Money>().toSqlValue();
+    return v;
+}
+
+// "host", "host:port", "/socket/dir" or "/socket/dir:port".
+void applyServerName(QSqlDatabase& db, const QString& serverName)
+{
+    QString host = serverName.trimmed();
+    const qsizetype colon = host.lastIndexOf(u':');
+    if (colon > 0) {
+        bool ok = false;
+        const int port = host.mid(colon + 1).toInt(&ok);
+        if (ok) {
+            db.setPort(port);
+            host = host.left(colon);
+        }
+    }
+    if (!host.isEmpty())
+        db.setHostName(host);
+}
+
+// ConnectString='DSN=ledger;UID=me;PWD=secret' among other DBParm entries.
+QString odbcConnectString(const QString& dbparm)
+{
+    static const QRegularExpression re(QStringLiteral(R"(ConnectString\s*=\s*'([^']*)')"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    const auto m = re.match(dbparm);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+} // namespace
+
+Transaction::Transaction()
+    : m_connectionName(QStringLiteral("sqlca_%1").arg(g_connectionCounter.fetch_add(1)))
+{
+}
+
+Transaction::~Transaction()
+{
+    disconnect();
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QSqlDatabase Transaction::database() const { return QSqlDatabase::database(m_connectionName, false); }
+
+bool Transaction::isConnected() const
+{
+    return QSqlDatabase::contains(m_connectionName) && database().isOpen();
+}
+
+bool Transaction::fail(const QString& text, const QString& statement)
+{
+    SQLCode = -1;
+    SQLErrText = text;
+    SQLNRows = 0;
+    lastStatement = statement;
+    return false;
+}
+
+void Transaction::succeed(const QString& statement)
+{
+    SQLCode = 0;
+    SQLErrText.clear();
+    lastStatement = statement;
+}
+
+bool Transaction::connectSQLite(QSqlDatabase& db, OpenMode mode)
+{
+    if (Database.trimmed().isEmpty())
+        return fail(QStringLiteral("没有指定数据库文件：请在 pb.ini 的 [database] 中填写 database"));
+    const QFileInfo file(QDir::current(), Database);
+    if (mode == OpenMode::ExistingOnly) {
+        if (!file.exists())
+            return fail(QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(file.absoluteFilePath())));
+        if (!file.isFile())
+            return fail(QStringLiteral("%1 不是数据库文件").arg(QDir::toNativeSeparators(file.absoluteFilePath())));
+    }
+    db.setDatabaseName(file.absoluteFilePath());
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!db.open())
+        return fail(errorText(db.lastError()));
+    // Opening is lazy in SQLite; read the catalogue so that a file that is not
+    // a database, or one locked by another program, is caught now.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        const QString text = errorText(probe.lastError());
+        probe = QSqlQuery();
+        db.close();
+        return fail(QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(file.absoluteFilePath()), text));
+    }
+    return true;
+}
+
+bool Transaction::connect(OpenMode mode)
+{
+    if (isConnected())
+        disconnect();
+    const Dbms dbms = Dialect::parseDbms(DBMS);
+    if (dbms == Dbms::Unknown) {
+        if (DBMS.trimmed().isEmpty())
+            return fail(QStringLiteral("没有指定数据库接口：pb.ini 的 [database] 中缺少 dbms（可用 SQLite、PostgreSQL 或 ODBC）"));
+        return fail(QStringLiteral("不认识的数据库接口“%1”：dbms 应为 SQLite、PostgreSQL 或 ODBC").arg(DBMS));
+    }
+    const QString driver = Dialect::qtDriver(dbms);
+    if (!QSqlDatabase::isDriverAvailable(driver))
+        return fail(QStringLiteral("本机没有安装 %1 的数据库驱动（%2）").arg(Dialect(dbms).name(), driver));
+
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+    QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_connectionName);
+    m_dialect = Dialect(dbms);
+    m_inTransaction = false;
+
+    bool ok = false;
+    switch (dbms) {
+    case Dbms::SQLite:
+        ok = connectSQLite(db, mode);
+        break;
+    case Dbms::PostgreSQL: {
+        db.setDatabaseName(Database);
+        applyServerName(db, ServerName);
+        db.setUserName(LogID.isEmpty() ? UserID : LogID);
+        db.setPassword(LogID.isEmpty() ? DBPass : LogPass);
+        db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+        ok = db.open() || fail(errorText(db.lastError()));
+        if (ok) {
+            // The ledger's texts are Unicode on the wire whatever the server's
+            // locale; GBK limits are checked by the program.
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("SET client_encoding TO 'UTF8'"));
+        }
+        break;
+    }
+    case Dbms::ODBC: {
+        const QString cs = odbcConnectString(DBParm);
+        db.setDatabaseName(cs.isEmpty() ? Database : cs);
+        if (!UserID.isEmpty())
+            db.setUserName(UserID);
+        if (!DBPass.isEmpty())
+            db.setPassword(DBPass);
+        ok = db.open() || fail(errorText(db.lastError()));
+        break;
+    }
+    case Dbms::Unknown:
+        break;
+    }
+    if (!ok) {
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        return false;
+    }
+    succeed({});
+    return true;
+}
+
+bool Transaction::disconnect()
+{
+    if (!QSqlDatabase::contains(m_connectionName))
+        return true;
+    {
+        QSqlDatabase db = database();
+        if (db.isOpen()) {
+            if (m_inTransaction)
+                db.rollback();
+            db.close();
+        }
+    }
+    m_inTransaction = false;
+    QSqlDatabase::removeDatabase(m_connectionName);
+    succeed({});
+    return true;
+}
+
+bool Transaction::begin()
+{
+    if (m_inTransaction)
+        return true;
+    if (!isConnected())
+        return fail(QStringLiteral("数据库没有连接"));
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        return fail(errorText(db.lastError()), QStringLiteral("BEGIN"));
+    m_inTransaction = true;
+    return true;
+}
+
+bool Transaction::commit()
+{
+    if (!isConnected())
+        return fail(QStringLiteral("数据库没有连接"));
+    if (!m_inTransaction) {
+        succeed(QStringLiteral("COMMIT"));
+        return true;
+    }
+    QSqlDatabase db = database();
+    if (!db.commit())
+        return fail(errorText(db.lastError()), QStringLiteral("COMMIT"));
+    m_inTransaction = false;
+    succeed(QStringLiteral("COMMIT"));
+    return true;
+}
+
+bool Transaction::rollback()
+{
+    if (!isConnected())
+        return fail(QStringLiteral("数据库没有连接"));
+    if (!m_inTransaction) {
+        succeed(QStringLiteral("ROLLBACK"));
+        return true;
+    }
+    QSqlDatabase db = database();
+    m_inTransaction = false;
+    if (!db.rollback())
+        return fail(errorText(db.lastError()), QStringLiteral("ROLLBACK"));
+    succeed(QStringLiteral("ROLLBACK"));
+    return true;
+}
+
+std::optional<QSqlQuery> Transaction::run(const QString& sql, const QVariantList& values)
+{
+    if (!isConnected()) {
+        fail(QStringLiteral("数据库没有连接"), sql);
+        return std::nullopt;
+    }
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    // Decimals arrive as text so that money is read exactly.
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    // Statements without values run directly: PostgreSQL cannot prepare DDL.
+    bool ok = false;
+    if (values.isEmpty()) {
+        ok = query.exec(sql);
+    } else if (query.prepare(sql)) {
+        for (const QVariant& v : values)
+            query.addBindValue(sqlValue(v));
+        ok = query.exec();
+    }
+    if (!ok) {
+        fail(errorText(query.lastError()), sql);
+        return std::nullopt;
+    }
+    succeed(sql);
+    return query;
+}
+
+int Transaction::execute(const QString& sql, const QVariantList& values)
+{
+    if (!begin())
+        return -1;
+    auto query = run(sql, values);
+    if (!query)
+        return -1;
+    SQLNRows = query->numRowsAffected();
+    return 0;
+}
+
+int Transaction::selectInto(const QString& sql, const QVariantList& values, QVariantList& into)
+{
+    into.clear();
+    auto query = run(sql, values);
+    if (!query)
+        return -1;
+    if (!query->next()) {
+        SQLCode = 100;
+        SQLNRows = 0;
+        return 100;
+    }
+    const QSqlRecord record = query->record();
+    for (int i = 0; i < record.count(); ++i)
+        into.append(query->value(i));
+    SQLNRows = 1;
+    return 0;
+}
+
+std::optional<QSqlQuery> Transaction::open(const QString& sql, const QVariantList& values)
+{
+    return run(sql, values);
+}
+
+Transaction& sqlca()
+{
+    static Transaction global;
+    return global;
+}
+
+std::optional<std::pair<QString, QVariantList>> bindNamed(const QString& sql, const QStringList& names,
+                                                          const QVariantList& values)
+{
+    QString out;
+    QVariantList ordered;
+    out.reserve(sql.size());
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (c == u'\'') {
+            const qsizetype end = sql.indexOf(u'\'', i + 1);
+            const qsizetype stop = end < 0 ? sql.size() - 1 : end;
+            out += QStringView(sql).mid(i, stop - i + 1);
+            i = stop;
+            continue;
+        }
+        if (c == u':' && i + 1 < sql.size() && sql[i + 1] == u':') {
+            out += QStringLiteral("::");
+            ++i;
+            continue;
+        }
+        if (c == u':' && i + 1 < sql.size() && (sql[i + 1].isLetter() || sql[i + 1] == u'_')) {
+            qsizetype j = i + 1;
+            while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == u'_'))
+                ++j;
+            const QString name = sql.mid(i + 1, j - i - 1);
+            const qsizetype index = names.indexOf(name, 0);
+            if (index < 0)
+                return std::nullopt;
+            ordered.append(index < values.size() ? values[index] : QVariant());
+            out += u'?';
+            i = j - 1;
+            continue;
+        }
+        out += c;
+    }
+    return std::make_pair(out, ordered);
+}
+
+} // namespace qv
+
+#include "profile.h"
+
+namespace qv {
+
+void readConnectionSettings(Transaction& t, const ProfileFile& profile)
+{
+    const QString section = QStringLiteral("database");
+    t.DBMS = profile.value(section, QStringLiteral("dbms"), {});
+    t.Database = profile.value(section, QStringLiteral("database"), {});
+    t.UserID = profile.value(section, QStringLiteral("userid"), {});
+    t.DBPass = profile.value(section, QStringLiteral("dbpass"), {});
+    t.LogID = profile.value(section, QStringLiteral("logid"), {});
+    t.LogPass = profile.value(section, QStringLiteral("LogPassWord"), {});
+    t.ServerName = profile.value(section, QStringLiteral("servername"), {});
+    t.DBParm = profile.value(section, QStringLiteral("dbparm"), {});
+}
+
+} // namespace qv

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "dialect.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+#include <optional>
+
+namespace qv {
+
+// The transaction object: the one connection to the ledger, filled from the
+// profile file, and the result of the last statement. Nothing is committed
+// automatically: a write opens a transaction that stays open until the caller
+// commits or rolls back.
+class Transaction
+{
+public:
+    // Connection settings, named as in the profile file's [database] section.
+    QString DBMS;
+    QString Database;
+    QString UserID;
+    QString DBPass;
+    QString LogID;
+    QString LogPass;
+    QString ServerName;
+    QString DBParm;
+
+    // Result of the last operation: 0 success, 100 no row, -1 error.
+    long SQLCode = 0;
+    QString SQLErrText;
+    qint64 SQLNRows = 0;
+    QString lastStatement; // the SQL that SQLCode refers to, for diagnostics
+
+    Transaction();
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    enum class OpenMode { ExistingOnly, CreateSQLiteFile };
+    // Connects with the fields above. An SQLite file is never created unless
+    // asked for: a mistyped path must not become an empty ledger.
+    bool connect(OpenMode mode = OpenMode::ExistingOnly);
+    bool disconnect();
+    bool isConnected() const;
+
+    bool commit();
+    bool rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+    // Embedded SQL. Values are always bound, never spliced. `?` placeholders.
+    // INSERT, UPDATE, DELETE (and DDL): 0 or -1; SQLNRows holds the rows hit.
+    int execute(const QString& sql, const QVariantList& values = {});
+    // Singleton select: 0 with the first row's columns in `into`, 100 when no
+    // row, -1 on error.
+    int selectInto(const QString& sql, const QVariantList& values, QVariantList& into);
+    // A forward-only cursor for a SELECT; SQLCode tells whether it opened.
+    std::optional<QSqlQuery> open(const QString& sql, const QVariantList& values = {});
+
+    const Dialect& dialect() const { return m_dialect; }
+    QSqlDatabase database() const;
+    QString connectionName() const { return m_connectionName; }
+
+    // Opens the write transaction if none is open; used by every writer.
+    bool begin();
+
+private:
+    bool fail(const QString& text, const QString& statement = {});
+    void succeed(const QString& statement);
+    std::optional<QSqlQuery> run(const QString& sql, const QVariantList& values);
+    bool connectSQLite(QSqlDatabase& db, OpenMode mode);
+
+    QString m_connectionName;
+    Dialect m_dialect;
+    bool m_inTransaction = false;
+};
+
+// The global connection of the application.
+Transaction& sqlca();
+
+// Rewrites ":name" placeholders into positional "?" and returns the values in
+// the order the placeholders appear, so that one statement text serves every
+// driver (a name may appear more than once). Quoted text and "::" casts are
+// left alone. Unknown names give an empty optional.
+std::optional<std::pair<QString, QVariantList>> bindNamed(const QString& sql, const QStringList& names,
+                                                          const QVariantList& values);
+
+} // namespace qv
+
+namespace qv {
+class ProfileFile;
+// Copies the [database] keys into the connection, in the start-up's order,
+// untrimmed and without defaults other than the empty string.
+void readConnectionSettings(Transaction& transaction, const ProfileFile& profile);
+} // namespace qv

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the program needs, only those missing.
+# Usage: deps.sh run|test
+set -euo pipefail
+
+run_packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev
+    fonts-noto-cjk xvfb xauth
+)
+test_packages=(
+    googletest libgtest-dev postgresql sqlite3
+)
+
+wanted=("${run_packages[@]}")
+if [ "${1:-run}" = test ]; then
+    wanted+=("${test_packages[@]}")
+fi
+
+missing=()
+for p in "${wanted[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Some packages are missing; run this command as root (or with sudo)." >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,110 @@
+#include "support/testledger.h"
+
+#include "platform/transaction.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QFile>
+
+using namespace qv;
+using qv::test::LedgerTest;
+
+TEST(Transaction, RefusesUnknownDbmsAndMissingSQLiteFiles)
+{
+    Transaction t;
+    t.DBMS = QStringLiteral("Sybase");
+    EXPECT_FALSE(t.connect());
+    EXPECT_EQ(t.SQLCode, -1);
+    EXPECT_TRUE(t.SQLErrText.contains(QStringLiteral("Sybase")));
+
+    t.DBMS = QStringLiteral("sqlite"); // any case
+    t.Database = QDir::temp().filePath(QStringLiteral("no-such-ledger-%1.db").arg(QCoreApplication::applicationPid()));
+    EXPECT_FALSE(t.connect());
+    EXPECT_FALSE(QFile::exists(t.Database)) << "a mistyped path must not create an empty ledger";
+    EXPECT_TRUE(t.SQLErrText.contains(QStringLiteral("no-such-ledger")));
+}
+
+TEST(Transaction, AFileThatIsNotSQLiteIsRefusedAtConnect)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("notes.db"));
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(QByteArray(4096, 'x'));
+    f.close();
+    Transaction t;
+    t.DBMS = QStringLiteral("SQLite");
+    t.Database = path;
+    EXPECT_FALSE(t.connect());
+    EXPECT_FALSE(t.SQLErrText.isEmpty());
+}
+
+TEST(Transaction, BindNamedHandlesRepeatsQuotesAndCasts)
+{
+    auto r = bindNamed(QStringLiteral("select ':x', a::text from t where a = :a and b between :b and :a"),
+                       {QStringLiteral("a"), QStringLiteral("b")}, {1, 2});
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->first, QStringLiteral("select ':x', a::text from t where a = ? and b between ? and ?"));
+    EXPECT_EQ(r->second, (QVariantList{1, 2, 1}));
+    EXPECT_FALSE(bindNamed(QStringLiteral("select :nope"), {QStringLiteral("a")}, {1}).has_value());
+}
+
+class TransactionDb : public LedgerTest
+{
+};
+
+TEST_P(TransactionDb, WritesStayUncommittedUntilTheCallerCommits)
+{
+    ASSERT_EQ(sqlca().execute(QStringLiteral("INSERT INTO syb (sy) VALUES (?)"), {QStringLiteral("测试")}), 0);
+    EXPECT_TRUE(sqlca().inTransaction());
+    ASSERT_TRUE(sqlca().rollback());
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM syb WHERE sy = ?"), {QStringLiteral("测试")}).toInt(), 0);
+
+    ASSERT_EQ(sqlca().execute(QStringLiteral("INSERT INTO syb (sy) VALUES (?)"), {QStringLiteral("测试")}), 0);
+    ASSERT_TRUE(sqlca().commit());
+    Transaction other;
+    ledger().configure(other);
+    ASSERT_TRUE(other.connect()) << other.SQLErrText.toStdString();
+    QVariantList row;
+    ASSERT_EQ(other.selectInto(QStringLiteral("SELECT count(*) FROM syb WHERE sy = ?"), {QStringLiteral("测试")}, row), 0);
+    EXPECT_EQ(row.front().toInt(), 1);
+}
+
+TEST_P(TransactionDb, SingletonSelectReportsNoRowAs100)
+{
+    QVariantList row;
+    EXPECT_EQ(sqlca().selectInto(QStringLiteral("SELECT name FROM czr WHERE code = ?"), {QStringLiteral("9999")}, row), 100);
+    EXPECT_EQ(sqlca().SQLCode, 100);
+    EXPECT_EQ(sqlca().selectInto(QStringLiteral("SELECT name, password FROM czr WHERE code = ?"), {QStringLiteral("7063")}, row), 0);
+    EXPECT_EQ(row.value(1).toString(), QStringLiteral("7063"));
+    EXPECT_EQ(sqlca().selectInto(QStringLiteral("SELECT nothing FROM nowhere"), {}, row), -1);
+    EXPECT_FALSE(sqlca().SQLErrText.isEmpty());
+}
+
+TEST_P(TransactionDb, DuplicateKeysAndMissingRequiredValuesAreRefusedWithTheDatabaseText)
+{
+    const QString insert = QStringLiteral("INSERT INTO wlryb (xm, xb) VALUES (?, ?)");
+    ASSERT_EQ(sqlca().execute(insert, {QStringLiteral("张三"), QStringLiteral("男")}), 0);
+    EXPECT_EQ(sqlca().execute(insert, {QStringLiteral("张三"), QStringLiteral("女")}), -1);
+    EXPECT_FALSE(sqlca().SQLErrText.isEmpty());
+    sqlca().rollback();
+    EXPECT_EQ(sqlca().execute(insert, {QStringLiteral("李四"), QVariant()}), -1);
+    EXPECT_FALSE(sqlca().SQLErrText.isEmpty());
+    sqlca().rollback();
+    EXPECT_EQ(sqlca().execute(insert, {QVariant(), QStringLiteral("男")}), -1);
+    sqlca().rollback();
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM wlryb")).toInt(), 0);
+}
+
+TEST_P(TransactionDb, ValuesAreBoundSoQuotesAndPercentSignsAreStoredAsTyped)
+{
+    const QString name = QStringLiteral("O'Neil 100%");
+    ASSERT_EQ(sqlca().execute(QStringLiteral("INSERT INTO wlryb (xm, xb, py) VALUES (?, ?, ?)"),
+                              {name, QStringLiteral("男"), QStringLiteral("on%")}),
+              0);
+    ASSERT_TRUE(sqlca().commit());
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm FROM wlryb WHERE xm = ?"), {name}).toString(), name);
+}
+
+QV_LEDGER_TEST_SUITE(TransactionDb);
