@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QFile>
+#include <QSqlQuery>
 
 using namespace qv;
 using qv::test::LedgerTest;
@@ -38,6 +39,27 @@ TEST(Transaction, AFileThatIsNotSQLiteIsRefusedAtConnect)
     t.Database = path;
     EXPECT_FALSE(t.connect());
     EXPECT_FALSE(t.SQLErrText.isEmpty());
+}
+
+TEST(Transaction, ALedgerLockedByAnotherProgramIsRefusedAtConnect)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ledger.db"));
+    Transaction holder;
+    holder.DBMS = QStringLiteral("SQLite");
+    holder.Database = path;
+    ASSERT_TRUE(holder.connect(Transaction::OpenMode::CreateSQLiteFile));
+    ASSERT_EQ(holder.execute(QStringLiteral("CREATE TABLE t (a integer)")), 0);
+    ASSERT_TRUE(holder.commit());
+    QSqlQuery lock(holder.database());
+    ASSERT_TRUE(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+
+    Transaction t;
+    t.DBMS = QStringLiteral("SQLite");
+    t.Database = path;
+    EXPECT_FALSE(t.connect());
+    EXPECT_TRUE(t.SQLErrText.contains(QStringLiteral("locked"))) << t.SQLErrText.toStdString();
+    lock.exec(QStringLiteral("ROLLBACK"));
 }
 
 TEST(Transaction, BindNamedHandlesRepeatsQuotesAndCasts)
