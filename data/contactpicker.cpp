@@ -1,0 +1,153 @@
+#include "contactpicker.h"
+
+#include "platform/datastore.h"
+#include "platform/datastoremodel.h"
+#include "platform/dialect.h"
+#include "platform/transaction.h"
+#include "platform/units.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableView>
+
+namespace qv {
+
+ReportDef dddwWlyrDefinition(const Dialect& dialect)
+{
+    // Operators type zs as often as ZS; the dialect makes LIKE ignore case on
+    // every database.
+    QString condition = dialect.likeIgnoringCase(QStringLiteral("py"));
+    condition.replace(u'?', QStringLiteral(":gs_pym"));
+
+    ReportDef def;
+    def.name = QStringLiteral("dddw_wlyr");
+    def.select = QStringLiteral("SELECT xm, xb, py, fw FROM wlryb WHERE ") + condition;
+    def.arguments = {QStringLiteral("gs_pym")};
+    auto column = [](const char* name, const char* caption, int widthUnits) {
+        ColumnDef c;
+        c.name = QString::fromLatin1(name);
+        c.caption = QString::fromLatin1(caption);
+        c.widthUnits = widthUnits;
+        return c;
+    };
+    def.columns = {column("xm", "xm", 251), column("xb", "Xb", 119), column("py", "Py", 219),
+                   column("fw", "Fw", 233)};
+    return def;
+}
+
+ContactPicker::ContactPicker(QLineEdit* nameField, Transaction& transaction, QWidget* window,
+                             const QRect& geometryUnits)
+    : QObject(window), m_name(nameField), m_transaction(transaction)
+{
+    m_store = new DataStore(dddwWlyrDefinition(transaction.dialect()), this);
+    m_store->setTransObject(&transaction);
+    m_model = new DataStoreModel(m_store, this);
+
+    m_grid = new QTableView(window);
+    m_grid->setObjectName(QStringLiteral("dw_1"));
+    m_grid->setModel(m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_grid->verticalHeader()->hide();
+    m_grid->horizontalHeader()->setHighlightSections(false);
+    const auto& columns = m_store->definition().columns;
+    for (int c = 0; c < columns.size(); ++c)
+        m_grid->setColumnWidth(c, units::toPixelsX(columns[c].widthUnits));
+    m_grid->setGeometry(units::toPixels(geometryUnits.x(), geometryUnits.y(), geometryUnits.width(),
+                                        geometryUnits.height()));
+    m_grid->hide();
+
+    m_name->installEventFilter(this);
+    m_grid->installEventFilter(this);
+    connect(m_name, &QLineEdit::editingFinished, this, &ContactPicker::onEditingFinished);
+    connect(m_grid, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            m_grid->setCurrentIndex(index);
+        pick();
+    });
+}
+
+ContactPicker::~ContactPicker() = default;
+
+void ContactPicker::onEditingFinished()
+{
+    // Enter and leaving the field both finish editing; only a change the
+    // operator typed since the last search is worth a query.
+    if (!m_name->isModified())
+        return;
+    m_name->setModified(false);
+    search();
+}
+
+void ContactPicker::search()
+{
+    const QString text = m_name->text();
+    if (text.isEmpty())
+        return;
+    // Letters, digits and punctuation up to 'z' start a pinyin code; anything
+    // above is the start of a name typed in full.
+    if (text.front().unicode() > 122)
+        return;
+
+    m_pattern = QStringLiteral("%") + text.trimmed() + QStringLiteral("%");
+    m_grid->show();
+    m_grid->raise();
+    const long rows = m_store->retrieve({m_pattern});
+    if (rows <= 0) {
+        m_grid->hide();
+        return;
+    }
+    // The first match is current, so that Enter right after the Down arrow
+    // takes it.
+    m_grid->setCurrentIndex(m_model->index(0, 0));
+}
+
+bool ContactPicker::pick()
+{
+    const QModelIndex current = m_grid->currentIndex();
+    if (!current.isValid() || current.row() >= m_model->rowCount())
+        return false;
+    const long row = current.row() + 1;
+    PickedContact contact;
+    contact.xm = m_store->getItemString(row, QStringLiteral("xm"));
+    contact.xb = m_store->getItemString(row, QStringLiteral("xb"));
+    contact.py = m_store->getItemString(row, QStringLiteral("py"));
+    contact.fw = m_store->getItemString(row, QStringLiteral("fw"));
+    m_grid->hide();
+    emit picked(contact);
+    return true;
+}
+
+void ContactPicker::moveIntoGrid()
+{
+    // A change typed but not yet committed is searched first, so that the
+    // arrow lands in the matches for what the field shows.
+    if (m_name->isModified()) {
+        m_name->setModified(false);
+        search();
+    }
+    if (m_grid->isVisible())
+        m_grid->setFocus(Qt::OtherFocusReason);
+}
+
+bool ContactPicker::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == m_name && key == Qt::Key_Down) {
+        moveIntoGrid();
+        return true;
+    }
+    if (watched == m_grid && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        pick();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace qv
