@@ -1,0 +1,385 @@
+#include "giftform.h"
+
+#include "amountedit.h"
+
+#include "data/contactpicker.h"
+#include "data/lookups.h"
+#include "platform/gbktext.h"
+#include "platform/messagebox.h"
+#include "platform/transaction.h"
+#include "platform/units.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+namespace qv {
+
+namespace {
+
+const QString kTitle = QStringLiteral("提示");
+const QString kDateDisplay = QStringLiteral("yyyy年MM月dd日");
+const QString kDefaultReason = QStringLiteral("升职");
+const QString kDefaultObject = QStringLiteral("本人");
+
+// Column widths of rqwlb in GBK bytes.
+constexpr int kNameWidth = 16;
+constexpr int kCategoryWidth = 16;
+constexpr int kReasonWidth = 10;
+constexpr int kObjectWidth = 10;
+constexpr int kGoodsWidth = 16;
+
+// The forms were drawn in 宋体; where it is missing, a Song-style CJK face
+// keeps the look, and any Chinese face keeps the captions readable.
+QFont formFont()
+{
+    const QStringList families = QFontDatabase::families();
+    for (const char* wanted : {"宋体", "SimSun", "NSimSun", "Noto Serif CJK SC", "Noto Sans CJK SC",
+                               "WenQuanYi Zen Hei", "WenQuanYi Micro Hei"}) {
+        const QString name = QString::fromUtf8(wanted);
+        if (families.contains(name))
+            return QFont(name, 9);
+    }
+    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
+    if (!chinese.isEmpty())
+        return QFont(chinese.front(), 9);
+    QFont font;
+    font.setPointSize(9);
+    return font;
+}
+
+QRect at(int x, int y, int width, int height)
+{
+    return units::toPixels(x, y, width, height);
+}
+
+QString storedDate(const QDateEdit* edit)
+{
+    return edit->date().toString(QStringLiteral("yyyyMMdd"));
+}
+
+} // namespace
+
+const GiftFormConfig& giftFormConfig(GiftKind kind)
+{
+    static const GiftFormConfig received = [] {
+        GiftFormConfig c;
+        c.kind = GiftKind::Received;
+        c.objectName = QStringLiteral("w_lwdj");
+        c.title = QStringLiteral("收情登记");
+        c.reasonLabel = QStringLiteral("收情事由");
+        c.amountLabel = QStringLiteral("收情金额");
+        c.giftDateLabel = QStringLiteral("收情时间");
+        c.kindText = QStringLiteral("收情");
+        c.sign = 1;
+        c.zeroMessage = QStringLiteral("收情金额不能为零！");
+        c.focusNameOnOpen = true;
+        c.focusObjectAfterPick = true;
+        c.pickerHeightUnits = 460;
+        c.downArrowEvent = QStringLiteral("u_keydown");
+        return c;
+    }();
+    static const GiftFormConfig given = [] {
+        GiftFormConfig c;
+        c.kind = GiftKind::Given;
+        c.objectName = QStringLiteral("w_fwng");
+        c.title = QStringLiteral("送情登记");
+        c.reasonLabel = QStringLiteral("送情事由");
+        c.amountLabel = QStringLiteral("送情金额");
+        c.giftDateLabel = QStringLiteral("送情时间");
+        c.kindText = QStringLiteral("送情");
+        c.sign = -1;
+        c.zeroMessage = QStringLiteral("送情金额不能为零！");
+        c.focusNameOnOpen = false;
+        c.focusObjectAfterPick = false;
+        c.pickerHeightUnits = 512;
+        c.downArrowEvent = QStringLiteral("u_down");
+        return c;
+    }();
+    return kind == GiftKind::Received ? received : given;
+}
+
+GiftForm::GiftForm(const GiftFormConfig& config, Transaction& transaction, QWidget* parent, Clock clock)
+    : QWidget(parent), m_config(config), m_transaction(transaction),
+      m_clock(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); }))
+{
+    setObjectName(m_config.objectName);
+    setWindowTitle(m_config.title);
+    setFont(formFont());
+    resize(units::toPixels(3465, 1652));
+
+    buildControls();
+    placeControls();
+    setTabOrderAsDesigned();
+
+    connect(m_picker, &ContactPicker::picked, this, &GiftForm::onPicked);
+    connect(m_save, &QPushButton::clicked, this, [this] { save(); });
+    connect(m_next, &QPushButton::clicked, this, &GiftForm::nextRecord);
+    connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
+
+    m_number->setText(newRecordNumber());
+    uf_get_sy(*m_reason, m_transaction);
+    uf_get_dx(*m_object, m_transaction);
+    m_amount->setAmount(Money());
+    const QDate today = m_clock().date();
+    m_occasionDate->setDate(today);
+    m_giftDate->setDate(today);
+    m_reason->setEditText(kDefaultReason);
+    m_object->setEditText(kDefaultObject);
+    m_picker->grid()->hide();
+    m_save->setEnabled(true);
+    m_next->setEnabled(false);
+}
+
+GiftForm::~GiftForm() = default;
+
+void GiftForm::buildControls()
+{
+    // The group box is only a frame behind the fields; the fields belong to
+    // the window, so the picker can drop over them.
+    m_group = new QGroupBox(this);
+    m_group->setObjectName(QStringLiteral("gb_1"));
+
+    auto label = [this](const QString& text, const char* name) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return l;
+    };
+    auto lineEdit = [this](const char* name) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QString::fromLatin1(name));
+        return e;
+    };
+    auto list = [this](const char* name) {
+        auto* c = new QComboBox(this);
+        c->setObjectName(QString::fromLatin1(name));
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        c->setMaxVisibleItems(12);
+        return c;
+    };
+    auto dateEdit = [this](const char* name) {
+        auto* d = new QDateEdit(this);
+        d->setObjectName(QString::fromLatin1(name));
+        d->setDisplayFormat(kDateDisplay);
+        return d;
+    };
+    auto button = [this](const QString& text, const char* name) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+
+    label(QStringLiteral("系统编号"), "st_1");
+    label(QStringLiteral("姓名或拼音首码"), "st_2");
+    label(QStringLiteral("关系分类"), "st_3");
+    label(QStringLiteral("发生对象"), "st_4");
+    label(m_config.reasonLabel, "st_5");
+    label(m_config.amountLabel, "st_6");
+    label(QStringLiteral("等价物品"), "st_7");
+    label(QStringLiteral("发生时间"), "st_8");
+    label(m_config.giftDateLabel, "st_9");
+
+    m_number = lineEdit("sle_1");
+    m_number->setReadOnly(true);
+    m_name = lineEdit("sle_2");
+    m_name->setProperty("downArrowEvent", m_config.downArrowEvent);
+    m_category = lineEdit("sle_3");
+    m_goods = lineEdit("sle_6");
+    m_reason = list("ddlb_1");
+    m_object = list("ddlb_2");
+    m_amount = new AmountEdit(this);
+    m_amount->setObjectName(QStringLiteral("em_2"));
+    m_amount->setSpinStep(Money::fromCents(5000));
+    m_amount->setSpinRange(Money::fromCents(1000), Money::fromCents(10000000000LL));
+    m_occasionDate = dateEdit("em_1");
+    m_giftDate = dateEdit("em_3");
+    m_save = button(QStringLiteral("存档"), "cb_1");
+    m_next = button(QStringLiteral("下一个"), "cb_2");
+    m_exit = button(QStringLiteral("退出"), "cb_3");
+
+    m_picker = new ContactPicker(m_name, m_transaction, this, QRect(1550, 308, 512, m_config.pickerHeightUnits));
+}
+
+void GiftForm::placeControls()
+{
+    m_group->setGeometry(at(91, 68, 3113, 996));
+
+    const struct
+    {
+        const char* name;
+        QRect units;
+    } labels[] = {
+        {"st_1", {183, 228, 251, 76}},  {"st_2", {1102, 228, 430, 76}}, {"st_3", {2153, 220, 251, 88}},
+        {"st_4", {174, 524, 251, 76}},  {"st_5", {1161, 504, 251, 76}}, {"st_6", {2117, 504, 251, 76}},
+        {"st_7", {178, 816, 251, 76}},  {"st_8", {1184, 812, 251, 104}}, {"st_9", {2135, 828, 251, 80}},
+    };
+    for (const auto& l : labels) {
+        // Captions sit on the middle line of the field beside them.
+        auto* w = findChild<QLabel*>(QString::fromLatin1(l.name), Qt::FindDirectChildrenOnly);
+        w->setGeometry(at(l.units.x(), l.units.y(), l.units.width(), l.units.height()));
+    }
+
+    m_number->setGeometry(at(471, 212, 562, 92));
+    m_name->setGeometry(at(1545, 208, 480, 92));
+    m_category->setGeometry(at(2437, 208, 517, 92));
+    m_goods->setGeometry(at(485, 808, 576, 96));
+    // The lists' designed heights include the open list; closed they are as
+    // tall as the other fields.
+    m_reason->setGeometry(at(1531, 484, 521, 96));
+    m_object->setGeometry(at(475, 504, 498, 96));
+    m_amount->setGeometry(at(2437, 476, 553, 100));
+    m_giftDate->setGeometry(at(2437, 816, 562, 100));
+    m_occasionDate->setGeometry(at(1536, 812, 539, 100));
+    m_save->setGeometry(at(1019, 1256, 434, 108));
+    m_next->setGeometry(at(1454, 1256, 434, 108));
+    m_exit->setGeometry(at(1888, 1256, 434, 108));
+
+    m_group->lower();
+    m_picker->grid()->raise();
+}
+
+void GiftForm::setTabOrderAsDesigned()
+{
+    const QList<QWidget*> order = {m_number, m_picker->grid(), m_name,     m_category,     m_goods,
+                                   m_reason, m_amount,         m_object,   m_giftDate,     m_occasionDate,
+                                   m_save,   m_next,           m_exit};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void GiftForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_focusedOnce) {
+        m_focusedOnce = true;
+        if (m_config.focusNameOnOpen)
+            m_name->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+QString GiftForm::pattern() const
+{
+    return m_picker->pattern();
+}
+
+QString GiftForm::newRecordNumber() const
+{
+    return m_clock().toString(QStringLiteral("yyMMddHHmmss"));
+}
+
+void GiftForm::onPicked(const PickedContact& contact)
+{
+    m_name->setText(contact.xm);
+    m_category->setText(contact.fw);
+    if (m_config.focusObjectAfterPick)
+        m_object->setFocus(Qt::OtherFocusReason);
+}
+
+bool GiftForm::refuse(const QString& text)
+{
+    messagebox(kTitle, text, Icon::StopSign);
+    return false;
+}
+
+int GiftForm::save()
+{
+    const QString number = m_number->text();
+    const QString name = m_name->text();
+    const QString category = m_category->text();
+    const QString reason = m_reason->currentText();
+    const QString object = m_object->currentText();
+    const QString goods = m_goods->text();
+    const QString occasionDate = storedDate(m_occasionDate);
+    const QString giftDate = storedDate(m_giftDate);
+
+    // Blanks are a name; only nothing at all is refused.
+    if (name.isEmpty()) {
+        refuse(QStringLiteral("姓名不能为空！"));
+        return 0;
+    }
+
+    const auto entered = m_amount->amount();
+    if (!entered) {
+        refuse(QStringLiteral("%1“%2”不是有效的金额，请重新输入。").arg(m_config.amountLabel, m_amount->text()));
+        return 0;
+    }
+    // A minus sign typed into a given gift would turn it into money received;
+    // the kind of the form carries the sign, never the operator.
+    if (*entered < Money()) {
+        refuse(QStringLiteral("%1不能为负数！").arg(m_config.amountLabel));
+        return 0;
+    }
+    if (entered->isZero()) {
+        refuse(m_config.zeroMessage);
+        return 0;
+    }
+
+    const struct
+    {
+        const QString& text;
+        int width;
+        QString caption;
+    } fields[] = {
+        {name, kNameWidth, QStringLiteral("姓名")},
+        {category, kCategoryWidth, QStringLiteral("关系分类")},
+        {reason, kReasonWidth, m_config.reasonLabel},
+        {object, kObjectWidth, QStringLiteral("发生对象")},
+        {goods, kGoodsWidth, QStringLiteral("等价物品")},
+    };
+    for (const auto& field : fields) {
+        if (const auto problem = gbk::checkField(field.text, field.width, field.caption)) {
+            refuse(*problem);
+            return 0;
+        }
+    }
+
+    const Money stored = m_config.sign < 0 ? -*entered : *entered;
+    const QVariant none(QMetaType::fromType<QString>());
+    const int code = m_transaction.execute(
+        QStringLiteral("INSERT INTO rqwlb (xtbh, xm, fw, lx, sy, dx, je, wp, sj, sq, bm, dh, yd, hj, dz) "
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        {number, name, category, m_config.kindText, reason, object, stored.toSqlValue(), goods, occasionDate,
+         giftDate, none, none, none, none, none});
+    // A commit the database refuses is as much a failed save as a refused
+    // insert: the operator must not be told the record is stored.
+    if (code != 0 || !m_transaction.commit()) {
+        m_transaction.rollback();
+        messagebox(kTitle, QStringLiteral("数据保存出错!"), Icon::StopSign);
+        return -1;
+    }
+    messagebox(kTitle, QStringLiteral("数据保存成功!"), Icon::Information);
+    m_next->setEnabled(true);
+    m_save->setEnabled(false);
+    return 1;
+}
+
+void GiftForm::nextRecord()
+{
+    m_number->setText(newRecordNumber());
+    m_name->clear();
+    m_category->clear();
+    m_goods->clear();
+    m_reason->setEditText(kDefaultReason);
+    m_object->setEditText(kDefaultObject);
+    m_amount->setAmount(Money());
+    const QDate today = m_clock().date();
+    m_occasionDate->setDate(today);
+    m_giftDate->setDate(today);
+    m_save->setEnabled(true);
+    m_next->setEnabled(false);
+}
+
+QWidget* createGiftForm(GiftKind kind, Transaction& transaction, QWidget* parent)
+{
+    return new GiftForm(giftFormConfig(kind), transaction, parent);
+}
+
+} // namespace qv

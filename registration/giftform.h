@@ -1,0 +1,107 @@
+#pragma once
+
+#include "platform/money.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace qv {
+
+class AmountEdit;
+class ContactPicker;
+struct PickedContact;
+class Transaction;
+
+enum class GiftKind { Received, Given };
+
+// What tells the received-gift form from the given-gift form; everything
+// else is the same window.
+struct GiftFormConfig
+{
+    GiftKind kind = GiftKind::Received;
+    QString objectName;       // w_lwdj / w_fwng
+    QString title;            // window title
+    QString reasonLabel;      // caption of ddlb_1
+    QString amountLabel;      // caption of em_2
+    QString giftDateLabel;    // caption of em_3
+    QString kindText;         // stored in rqwlb.lx
+    int sign = 1;             // the entered amount is stored times this
+    QString zeroMessage;      // shown for an amount of 0
+    bool focusNameOnOpen = false;
+    bool focusObjectAfterPick = false;
+    int pickerHeightUnits = 460;
+    QString downArrowEvent;   // name of the name field's Down-arrow handler
+};
+
+const GiftFormConfig& giftFormConfig(GiftKind kind);
+
+// The registration form: one gift record per save, inserted into rqwlb and
+// committed. The record number is the moment the form proposed it, read from
+// the clock when the form opens and on "下一个".
+class GiftForm : public QWidget
+{
+    Q_OBJECT
+public:
+    using Clock = std::function<QDateTime()>;
+
+    GiftForm(const GiftFormConfig& config, Transaction& transaction, QWidget* parent = nullptr,
+             Clock clock = {});
+    ~GiftForm() override;
+
+    const GiftFormConfig& config() const { return m_config; }
+    // The picker's last search pattern (gs_pym).
+    QString pattern() const;
+
+    // "存档": 1 when the record was stored, 0 when a check refused it, -1 when
+    // the database refused it.
+    int save();
+    // "下一个": a fresh record with a new number.
+    void nextRecord();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void placeControls();
+    void setTabOrderAsDesigned();
+    void resetInput();
+    QString newRecordNumber() const;
+    void onPicked(const PickedContact& contact);
+    bool refuse(const QString& text);
+
+    GiftFormConfig m_config;
+    Transaction& m_transaction;
+    Clock m_clock;
+    bool m_focusedOnce = false;
+
+    QGroupBox* m_group = nullptr;
+    QLineEdit* m_number = nullptr;     // sle_1
+    QLineEdit* m_name = nullptr;       // sle_2
+    QLineEdit* m_category = nullptr;   // sle_3
+    QLineEdit* m_goods = nullptr;      // sle_6
+    QComboBox* m_reason = nullptr;     // ddlb_1
+    QComboBox* m_object = nullptr;     // ddlb_2
+    AmountEdit* m_amount = nullptr;    // em_2
+    QDateEdit* m_occasionDate = nullptr; // em_1
+    QDateEdit* m_giftDate = nullptr;   // em_3
+    QPushButton* m_save = nullptr;     // cb_1
+    QPushButton* m_next = nullptr;     // cb_2
+    QPushButton* m_exit = nullptr;     // cb_3
+    ContactPicker* m_picker = nullptr; // dw_1
+};
+
+// The form of either kind on the given connection, for the main frame.
+QWidget* createGiftForm(GiftKind kind, Transaction& transaction, QWidget* parent = nullptr);
+
+} // namespace qv

@@ -1,0 +1,287 @@
+#include "giftformtest.h"
+
+#include "registration/amountedit.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+using namespace qv;
+
+namespace {
+const QString kSaved = QStringLiteral("数据保存成功!");
+const QString kSaveFailed = QStringLiteral("数据保存出错!");
+} // namespace
+
+class GiftFormDb : public GiftFormTest
+{
+};
+
+TEST_P(GiftFormDb, ReceivedAndGivenGiftsAreStoredWithTheirSignAndKind)
+{
+    GiftForm& received = open(GiftKind::Received);
+    EXPECT_EQ(received.objectName(), QStringLiteral("w_lwdj"));
+    EXPECT_EQ(received.windowTitle(), QStringLiteral("收情登记"));
+    EXPECT_EQ(edit(received, "sle_1")->text(), QStringLiteral("030501090807"));
+    EXPECT_EQ(list(received, "ddlb_1")->currentText(), QStringLiteral("升职"));
+    EXPECT_EQ(list(received, "ddlb_2")->currentText(), QStringLiteral("本人"));
+    EXPECT_EQ(amount(received)->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(date(received, "em_1")->text(), QStringLiteral("2003年05月01日"));
+    EXPECT_FALSE(button(received, "cb_2")->isEnabled());
+
+    typeName(received, QStringLiteral("张三"));
+    edit(received, "sle_3")->setText(QStringLiteral("同事"));
+    typeAmount(received, QStringLiteral("300"));
+    EXPECT_EQ(amount(received)->text(), QStringLiteral("300.00"));
+    press(received, "cb_1");
+
+    ASSERT_EQ(shownTexts(), QStringList{kSaved});
+    EXPECT_EQ(m_boxes->shown().front().title, QStringLiteral("提示"));
+    EXPECT_EQ(m_boxes->shown().front().icon, Icon::Information);
+    EXPECT_FALSE(button(received, "cb_1")->isEnabled());
+    EXPECT_TRUE(button(received, "cb_2")->isEnabled());
+
+    EXPECT_EQ(storedAmount(QStringLiteral("030501090807")), Money::fromCents(30000));
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm || '|' || fw || '|' || lx || '|' || sy || '|' || dx || '|' || "
+                                             "wp || '|' || sj || '|' || sq FROM rqwlb")),
+              QStringLiteral("张三|同事|收情|升职|本人||20030501|20030501"));
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM rqwlb WHERE bm IS NULL AND dh IS NULL AND "
+                                             "yd IS NULL AND hj IS NULL AND dz IS NULL")),
+              1);
+
+    m_now = m_now.addSecs(1);
+    GiftForm& given = open(GiftKind::Given);
+    EXPECT_EQ(given.windowTitle(), QStringLiteral("送情登记"));
+    typeName(given, QStringLiteral("张三"));
+    typeAmount(given, QStringLiteral("1250.5"));
+    EXPECT_EQ(amount(given)->text(), QStringLiteral("1,250.50"));
+    typeAmount(given, QStringLiteral("300"));
+    press(given, "cb_1");
+    EXPECT_EQ(storedAmount(QStringLiteral("030501090808")), Money::fromCents(-30000));
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT lx FROM rqwlb WHERE xtbh = ?"), {QStringLiteral("030501090808")}),
+              QStringLiteral("送情"));
+    // The sum over both kinds is the balance.
+    EXPECT_EQ(Money::fromVariant(ledger().scalar(QStringLiteral("SELECT sum(je) FROM rqwlb"))), Money());
+}
+
+TEST_P(GiftFormDb, DatesAcrossTheYearEndAreStoredAsEightDigits)
+{
+    GiftForm& form = open(GiftKind::Received);
+    date(form, "em_1")->setDate(QDate(2003, 12, 31));
+    date(form, "em_3")->setDate(QDate(2004, 1, 1));
+    EXPECT_EQ(date(form, "em_1")->text(), QStringLiteral("2003年12月31日"));
+    EXPECT_EQ(date(form, "em_3")->text(), QStringLiteral("2004年01月01日"));
+    typeName(form, QStringLiteral("李四"));
+    typeAmount(form, QStringLiteral("5"));
+    press(form, "cb_1");
+    ASSERT_EQ(shownTexts(), QStringList{kSaved});
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sj || sq FROM rqwlb")), QStringLiteral("2003123120040101"));
+    // Below the spin range and still stored: the range bounds the buttons only.
+    EXPECT_EQ(storedAmount(edit(form, "sle_1")->text()), Money::fromCents(500));
+}
+
+TEST_P(GiftFormDb, TheNameIsCheckedBeforeTheAmount)
+{
+    for (GiftKind kind : {GiftKind::Received, GiftKind::Given}) {
+        m_boxes->clear();
+        GiftForm& form = open(kind);
+        press(form, "cb_1");
+        typeName(form, QStringLiteral("zs"));
+        press(form, "cb_1");
+        ASSERT_EQ(m_boxes->shown().size(), 2);
+        EXPECT_EQ(m_boxes->shown()[0].text, QStringLiteral("姓名不能为空！"));
+        EXPECT_EQ(m_boxes->shown()[0].icon, Icon::StopSign);
+        EXPECT_EQ(m_boxes->shown()[1].text, giftFormConfig(kind).zeroMessage);
+        EXPECT_EQ(m_boxes->shown()[1].title, QStringLiteral("提示"));
+        EXPECT_EQ(m_boxes->shown()[1].icon, Icon::StopSign);
+        EXPECT_TRUE(button(form, "cb_1")->isEnabled());
+        EXPECT_FALSE(button(form, "cb_2")->isEnabled());
+    }
+    EXPECT_EQ(giftFormConfig(GiftKind::Given).zeroMessage, QStringLiteral("送情金额不能为零！"));
+    EXPECT_EQ(rowCount(), 0);
+
+    // A name of blanks is content; a pinyin code never picked is stored as typed.
+    GiftForm& form = *m_forms.front();
+    typeAmount(form, QStringLiteral("10"));
+    press(form, "cb_1");
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm FROM rqwlb")), QStringLiteral("zs"));
+}
+
+TEST_P(GiftFormDb, NextRecordStartsAFreshRecord)
+{
+    GiftForm& form = open(GiftKind::Received);
+    typeName(form, QStringLiteral("王五"));
+    edit(form, "sle_3")->setText(QStringLiteral("朋友"));
+    edit(form, "sle_6")->setText(QStringLiteral("花篮"));
+    list(form, "ddlb_1")->setEditText(QStringLiteral("结婚"));
+    list(form, "ddlb_2")->setEditText(QStringLiteral("儿子"));
+    date(form, "em_1")->setDate(QDate(2001, 2, 3));
+    typeAmount(form, QStringLiteral("88"));
+    press(form, "cb_1");
+    ASSERT_EQ(shownTexts(), QStringList{kSaved});
+    const int items = list(form, "ddlb_1")->count();
+
+    m_now = QDateTime(QDate(2003, 5, 2), QTime(23, 59, 58));
+    press(form, "cb_2");
+    EXPECT_EQ(edit(form, "sle_1")->text(), QStringLiteral("030502235958"));
+    EXPECT_TRUE(edit(form, "sle_2")->text().isEmpty());
+    EXPECT_TRUE(edit(form, "sle_3")->text().isEmpty());
+    EXPECT_TRUE(edit(form, "sle_6")->text().isEmpty());
+    EXPECT_EQ(list(form, "ddlb_1")->currentText(), QStringLiteral("升职"));
+    EXPECT_EQ(list(form, "ddlb_2")->currentText(), QStringLiteral("本人"));
+    EXPECT_EQ(list(form, "ddlb_1")->count(), items);
+    EXPECT_EQ(amount(form)->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(date(form, "em_1")->date(), QDate(2003, 5, 2));
+    EXPECT_EQ(date(form, "em_3")->date(), QDate(2003, 5, 2));
+    EXPECT_TRUE(button(form, "cb_1")->isEnabled());
+    EXPECT_FALSE(button(form, "cb_2")->isEnabled());
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sy || dx || wp FROM rqwlb")), QStringLiteral("结婚儿子花篮"));
+}
+
+TEST_P(GiftFormDb, TwoSavesInOneSecondRefuseTheSecondAndKeepItsInput)
+{
+    GiftForm& received = open(GiftKind::Received);
+    GiftForm& given = open(GiftKind::Given);
+    EXPECT_EQ(edit(received, "sle_1")->text(), edit(given, "sle_1")->text());
+
+    typeName(received, QStringLiteral("张三"));
+    typeAmount(received, QStringLiteral("100"));
+    press(received, "cb_1");
+    typeName(given, QStringLiteral("李四"));
+    typeAmount(given, QStringLiteral("200"));
+    press(given, "cb_1");
+
+    ASSERT_EQ(shownTexts(), (QStringList{kSaved, kSaveFailed}));
+    EXPECT_EQ(m_boxes->shown()[1].icon, Icon::StopSign);
+    EXPECT_EQ(rowCount(), 1);
+    EXPECT_EQ(storedAmount(edit(received, "sle_1")->text()), Money::fromCents(10000));
+    EXPECT_EQ(edit(given, "sle_2")->text(), QStringLiteral("李四"));
+    EXPECT_EQ(amount(given)->text(), QStringLiteral("200.00"));
+    EXPECT_TRUE(button(given, "cb_1")->isEnabled());
+    EXPECT_FALSE(button(given, "cb_2")->isEnabled());
+    EXPECT_FALSE(sqlca().inTransaction());
+
+    // The failure left the connection clean: the very next record is stored.
+    m_now = m_now.addSecs(1);
+    GiftForm& again = open(GiftKind::Given);
+    typeName(again, QStringLiteral("李四"));
+    typeAmount(again, QStringLiteral("200"));
+    press(again, "cb_1");
+    EXPECT_EQ(m_boxes->texts().last(), kSaved);
+    EXPECT_EQ(rowCount(), 2);
+}
+
+TEST_P(GiftFormDb, FaultyAmountsAreRefusedNeverChanged)
+{
+    GiftForm& form = open(GiftKind::Given);
+    typeName(form, QStringLiteral("张三"));
+
+    // Letters never reach the field; what is left is an empty amount, shown
+    // as the zero it means.
+    typeAmount(form, QStringLiteral("abc"));
+    EXPECT_EQ(amount(form)->text(), QStringLiteral("0.00"));
+    press(form, "cb_1");
+    EXPECT_EQ(m_boxes->texts().last(), QStringLiteral("送情金额不能为零！"));
+
+    // A pasted text that is no amount is shown as it is and refused by name.
+    amount(form)->setAmountText(QStringLiteral("abc"));
+    press(form, "cb_1");
+    EXPECT_TRUE(m_boxes->texts().last().contains(QStringLiteral("送情金额")));
+
+    typeAmount(form, QStringLiteral("1,2,3"));
+    EXPECT_EQ(amount(form)->text(), QStringLiteral("1,2,3"));
+    press(form, "cb_1");
+    EXPECT_TRUE(m_boxes->texts().last().contains(QStringLiteral("送情金额“1,2,3”")));
+
+    // A minus sign in a given gift would store money received.
+    typeAmount(form, QStringLiteral("-5"));
+    EXPECT_EQ(amount(form)->text(), QStringLiteral("-5"));
+    press(form, "cb_1");
+    EXPECT_EQ(m_boxes->texts().last(), QStringLiteral("送情金额不能为负数！"));
+    for (const ShownMessage& m : m_boxes->shown())
+        EXPECT_EQ(m.icon, Icon::StopSign) << m.text.toStdString();
+    EXPECT_EQ(rowCount(), 0);
+
+    // Far above the spin range, exact to the cent.
+    typeAmount(form, QStringLiteral("99999999999"));
+    EXPECT_EQ(amount(form)->text(), QStringLiteral("99,999,999,999.00"));
+    press(form, "cb_1");
+    EXPECT_EQ(m_boxes->texts().last(), kSaved);
+    EXPECT_EQ(storedAmount(edit(form, "sle_1")->text()), Money::fromCents(-9999999999900LL));
+
+    // The spin buttons step by 50 and stop at the ends of their range.
+    AmountEdit* em = amount(form);
+    em->setAmount(Money());
+    em->stepBy(1);
+    EXPECT_EQ(em->text(), QStringLiteral("50.00"));
+    em->stepBy(-1);
+    EXPECT_EQ(em->text(), QStringLiteral("10.00"));
+    em->setAmount(Money::fromCents(9999999000LL));
+    em->stepBy(1);
+    EXPECT_EQ(em->text(), QStringLiteral("100,000,000.00"));
+}
+
+TEST_P(GiftFormDb, TextsTooWideOrNotGbkAreRefusedByField)
+{
+    GiftForm& form = open(GiftKind::Received);
+    typeAmount(form, QStringLiteral("100"));
+
+    typeName(form, QStringLiteral("一二三四五六七八九"));
+    press(form, "cb_1");
+    EXPECT_TRUE(m_boxes->texts().last().contains(QStringLiteral("“姓名”"))) << m_boxes->texts().last().toStdString();
+
+    typeName(form, QStringLiteral("一二三四五六七八"));
+    list(form, "ddlb_1")->setEditText(QStringLiteral("一二三四五六"));
+    press(form, "cb_1");
+    EXPECT_TRUE(m_boxes->texts().last().contains(QStringLiteral("“收情事由”")));
+
+    list(form, "ddlb_1")->setEditText(QStringLiteral("升职"));
+    list(form, "ddlb_2")->setEditText(QStringLiteral("abcdefghijk"));
+    press(form, "cb_1");
+    EXPECT_TRUE(m_boxes->texts().last().contains(QStringLiteral("“发生对象”")));
+
+    list(form, "ddlb_2")->setEditText(QStringLiteral("本人"));
+    edit(form, "sle_3")->setText(QStringLiteral("同事한")); // Hangul has no GBK form
+    press(form, "cb_1");
+    EXPECT_TRUE(m_boxes->texts().last().contains(QStringLiteral("“关系分类”")));
+
+    edit(form, "sle_3")->setText(QStringLiteral("同事"));
+    edit(form, "sle_6")->setText(QStringLiteral("蛋糕🎂"));
+    press(form, "cb_1");
+    EXPECT_TRUE(m_boxes->texts().last().contains(QStringLiteral("“等价物品”")));
+    EXPECT_EQ(m_boxes->shown().last().icon, Icon::StopSign);
+    EXPECT_EQ(rowCount(), 0);
+
+    // Eight Chinese characters fill the name column exactly.
+    edit(form, "sle_6")->setText(QStringLiteral("蛋糕"));
+    press(form, "cb_1");
+    EXPECT_EQ(m_boxes->texts().last(), kSaved);
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm FROM rqwlb")), QStringLiteral("一二三四五六七八"));
+}
+
+TEST_P(GiftFormDb, NamesWithQuotesAndPercentAreStoredAsTyped)
+{
+    const QString name = QStringLiteral("O'Neil 50%");
+    GiftForm& form = open(GiftKind::Received);
+    typeName(form, name);
+    EXPECT_FALSE(picker(form)->isVisible());
+    typeAmount(form, QStringLiteral("66"));
+    press(form, "cb_1");
+    EXPECT_EQ(m_boxes->texts().last(), kSaved);
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM rqwlb WHERE xm = ?"), {name}), 1);
+}
+
+TEST_P(GiftFormDb, ExitClosesWithoutWriting)
+{
+    GiftForm& form = open(GiftKind::Received);
+    typeName(form, QStringLiteral("张三"));
+    typeAmount(form, QStringLiteral("300"));
+    press(form, "cb_3");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(m_boxes->shown().isEmpty());
+    EXPECT_EQ(rowCount(), 0);
+}
+
+QV_LEDGER_TEST_SUITE(GiftFormDb);

@@ -1,0 +1,134 @@
+#include "giftformtest.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+
+#include "platform/units.h"
+
+using namespace qv;
+
+// The contact picker as the registration forms carry it.
+class GiftPickerDb : public GiftFormTest
+{
+protected:
+    void SetUp() override
+    {
+        GiftFormTest::SetUp();
+        const QString sql = QStringLiteral("INSERT INTO wlryb (xm, xb, py, fw) VALUES (?, ?, ?, ?)");
+        ledger().exec(sql, {QStringLiteral("张三"), QStringLiteral("男"), QStringLiteral("zs"), QStringLiteral("同事")});
+        ledger().exec(sql, {QStringLiteral("赵四"), QStringLiteral("男"), QStringLiteral("zs"), QStringLiteral("亲戚")});
+        ledger().exec(sql, {QStringLiteral("李正书"), QStringLiteral("女"), QStringLiteral("lzs"), QStringLiteral("同学")});
+        ledger().exec(sql, {QStringLiteral("王五"), QStringLiteral("男"), QStringLiteral("ww"), QStringLiteral("朋友")});
+    }
+
+    QStringList listedNames(GiftForm& form)
+    {
+        QStringList names;
+        QAbstractItemModel* model = picker(form)->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            names << model->index(r, 0).data().toString();
+        names.sort();
+        return names;
+    }
+};
+
+TEST_P(GiftPickerDb, FindsContactsByPinyinInEitherCase)
+{
+    GiftForm& form = open(GiftKind::Received);
+    QTableView* grid = picker(form);
+    EXPECT_FALSE(grid->isVisible());
+    const QStringList zs = {QStringLiteral("张三"), QStringLiteral("李正书"), QStringLiteral("赵四")};
+
+    typeName(form, QStringLiteral("zs"));
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_EQ(form.pattern(), QStringLiteral("%zs%"));
+    EXPECT_EQ(listedNames(form), zs);
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Xb"));
+    // The grid drops directly below the name field.
+    EXPECT_EQ(grid->geometry().top() >= edit(form, "sle_2")->geometry().bottom(), true);
+
+    typeName(form, QStringLiteral(" ZS "));
+    EXPECT_EQ(form.pattern(), QStringLiteral("%ZS%"));
+    EXPECT_EQ(listedNames(form), zs);
+
+    // A Chinese name searches nothing and leaves the grid as it was.
+    typeName(form, QStringLiteral("张三"));
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_EQ(form.pattern(), QStringLiteral("%ZS%"));
+    EXPECT_EQ(edit(form, "sle_2")->text(), QStringLiteral("张三"));
+
+    typeName(form, QStringLiteral("qx"));
+    EXPECT_FALSE(grid->isVisible());
+    typeName(form, QStringLiteral("李四"));
+    EXPECT_FALSE(grid->isVisible());
+
+    // Blanks ask for every contact that has a code.
+    typeName(form, QStringLiteral("  "));
+    EXPECT_EQ(form.pattern(), QStringLiteral("%%"));
+    EXPECT_EQ(grid->model()->rowCount(), 4);
+
+    // Enter without a change to the field does not search again.
+    ledger().exec(QStringLiteral("DELETE FROM wlryb"));
+    QTest::keyClick(edit(form, "sle_2"), Qt::Key_Return);
+    EXPECT_EQ(grid->model()->rowCount(), 4);
+}
+
+TEST_P(GiftPickerDb, EnterAndDoubleClickPickNameAndCategory)
+{
+    GiftForm& form = open(GiftKind::Received);
+    QTableView* grid = picker(form);
+    QLineEdit* name = edit(form, "sle_2");
+
+    QTest::keyClicks(name, QStringLiteral("ww"));
+    QTest::keyClick(name, Qt::Key_Down);
+    ASSERT_TRUE(grid->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(name->text(), QStringLiteral("王五"));
+    EXPECT_EQ(edit(form, "sle_3")->text(), QStringLiteral("朋友"));
+    EXPECT_FALSE(grid->isVisible());
+    EXPECT_TRUE(list(form, "ddlb_2")->hasFocus());
+
+    typeName(form, QStringLiteral("zs"));
+    ASSERT_TRUE(grid->isVisible());
+    const QModelIndex third = grid->model()->index(2, 0);
+    const QString picked = third.data().toString();
+    const QPoint at = grid->visualRect(third).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(name->text(), picked);
+    EXPECT_FALSE(grid->isVisible());
+
+    // Enter with no current row changes nothing.
+    typeName(form, QStringLiteral("zs"));
+    ASSERT_TRUE(grid->isVisible());
+    grid->setCurrentIndex(QModelIndex());
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(name->text(), QStringLiteral("zs"));
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_TRUE(m_boxes->shown().isEmpty());
+}
+
+TEST_P(GiftPickerDb, TheGivenFormLeavesTheFocusWhereItIs)
+{
+    GiftForm& form = open(GiftKind::Given);
+    QTableView* grid = picker(form);
+    EXPECT_EQ(grid->height(), units::toPixelsY(512));
+    typeName(form, QStringLiteral("lzs"));
+    ASSERT_TRUE(grid->isVisible());
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Enter);
+    EXPECT_EQ(edit(form, "sle_2")->text(), QStringLiteral("李正书"));
+    EXPECT_EQ(edit(form, "sle_3")->text(), QStringLiteral("同学"));
+    EXPECT_FALSE(list(form, "ddlb_2")->hasFocus());
+
+    typeAmount(form, QStringLiteral("20"));
+    press(form, "cb_1");
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm || fw FROM rqwlb")), QStringLiteral("李正书同学"));
+}
+
+QV_LEDGER_TEST_SUITE(GiftPickerDb);
