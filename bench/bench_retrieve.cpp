@@ -92,10 +92,7 @@ struct Timing
     double cpu = 0;
     Timing operator+(const Timing& o) const { return {wall + o.wall, cpu + o.cpu}; }
     Timing operator-(const Timing& o) const { return {wall - o.wall, cpu - o.cpu}; }
-    QString text() const
-    {
-        return QStringLiteral("%1 / %2 s").arg(wall, 0, 'f', 3).arg(cpu, 0, 'f', 3);
-    }
+    QString text() const { return QStringLiteral("%1 / %2 s").arg(wall, 0, 'f', 3).arg(cpu, 0, 'f', 3); }
 };
 
 // The fastest of several runs, each measure on its own: the one least
@@ -110,9 +107,15 @@ struct Best
     }
 };
 
-QString mb(qint64 kb) { return QString::number(kb / 1024.0, 'f', 1) + QStringLiteral(" MB"); }
+QString mb(qint64 kb)
+{
+    return QString::number(kb / 1024.0, 'f', 1) + QStringLiteral(" MB");
+}
 
-QString perSecond(qint64 rows, double seconds) { return QString::number(qint64(rows / std::max(seconds, 1e-9))); }
+QString perSecond(qint64 rows, double seconds)
+{
+    return QString::number(qint64(rows / std::max(seconds, 1e-9)));
+}
 
 struct ShellRun
 {
@@ -164,7 +167,8 @@ int main(int argc, char* argv[])
     const QString file = QFileInfo(args[1]).absoluteFilePath();
 
     if (!QFileInfo::exists(file)) {
-        out << QStringLiteral("%1 does not exist: generating %2 records").arg(file).arg(rowsIfMissing) << Qt::endl;
+        out << QStringLiteral("%1 does not exist: generating %2 records").arg(file).arg(rowsIfMissing)
+            << Qt::endl;
         qv::bench::GeneratedLedger generated;
         QString error;
         if (!qv::bench::generateLedger(file, rowsIfMissing, 1, out, generated, error)) {
@@ -250,7 +254,8 @@ int main(int argc, char* argv[])
         err << "no sqlite3 shell on the PATH: no baseline" << Qt::endl;
         return 1;
     }
-    out << QStringLiteral("baseline: %1, SELECT to /dev/null + SUM(je), best of %2 (wall / processor seconds)")
+    out << QStringLiteral(
+               "baseline: %1, SELECT to /dev/null + SUM(je), best of %2 (wall / processor seconds)")
                .arg(shell)
                .arg(repeat)
         << Qt::endl;
@@ -271,8 +276,9 @@ int main(int argc, char* argv[])
         shellTotalTime.add(selectTime + sumTime);
         shellSelect.add(selectTime);
     }
-    const ShellRun count = runShell(
-        shell, file, QStringLiteral("SELECT count(*) FROM rqwlb WHERE sq BETWEEN :as_begin AND :as_end"), true);
+    const ShellRun count =
+        runShell(shell, file,
+                 QStringLiteral("SELECT count(*) FROM rqwlb WHERE sq BETWEEN :as_begin AND :as_end"), true);
     out << QStringLiteral("  rows %1, seconds %2 (select %3), rows/s %4, total %5")
                .arg(QString::fromUtf8(count.output), shellTotalTime.best.text(), shellSelect.best.text(),
                     perSecond(rows, shellTotalTime.best.wall), QString::fromUtf8(shellTotal))

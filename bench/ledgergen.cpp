@@ -36,29 +36,36 @@ constexpr qint64 kSpanDays = 7'305; // twenty years
 
 const QStringList& surnames()
 {
-    static const QStringList list = QStringLiteral(
-        "王 李 张 刘 陈 杨 黄 赵 吴 周 徐 孙 马 朱 胡 郭 何 高 林 罗 郑 梁 谢 宋 唐 许 韩 冯 邓 曹 彭 曾 肖 田 "
-        "董 袁 潘 于 蒋 蔡 余 杜 叶 程 苏 魏 吕 丁 任 沈 姚 卢 姜 崔 钟 谭 陆 汪 范 金 石 廖 贾 夏 韦 付 方 白 "
-        "邹 孟 熊 秦 邱 江 尹 薛 闫 段 雷 侯 龙 史 陶 黎 贺 顾 毛 郝 龚 邵 万 钱 严 覃 武 戴 莫 孔 向 汤")
-                                        .split(u' ', Qt::SkipEmptyParts);
+    static const QStringList list =
+        QStringLiteral(
+            "王 李 张 刘 陈 杨 黄 赵 吴 周 徐 孙 马 朱 胡 郭 何 高 林 罗 郑 梁 谢 宋 唐 许 韩 冯 邓 曹 彭 曾 "
+            "肖 田 "
+            "董 袁 潘 于 蒋 蔡 余 杜 叶 程 苏 魏 吕 丁 任 沈 姚 卢 姜 崔 钟 谭 陆 汪 范 金 石 廖 贾 夏 韦 付 "
+            "方 白 "
+            "邹 孟 熊 秦 邱 江 尹 薛 闫 段 雷 侯 龙 史 陶 黎 贺 顾 毛 郝 龚 邵 万 钱 严 覃 武 戴 莫 孔 向 汤")
+            .split(u' ', Qt::SkipEmptyParts);
     return list;
 }
 
 const QStringList& givenNameCharacters()
 {
-    static const QStringList list = QStringLiteral(
-        "伟 芳 娜 秀 英 敏 静 丽 强 磊 军 洋 勇 艳 杰 娟 涛 明 超 兰 霞 平 刚 桂 华 文 辉 建 国 红 玉 春 梅 林 "
-        "海 波 宇 鹏 飞 斌 志 新 亮 俊 峰 兵 琴 云 凤 成 德 福 生 龙 元 全 金 荣 庆 祥 东 晓 小 丹 萍 玲 燕 雪 "
-        "慧 婷 颖 佳 嘉 欣 怡 子 浩 然 宏 忠 义 礼 智 信 安 康 宁 泽 瑞 博 睿 思 雨 晨 阳 光 一 凯 彬 鑫 帅 旭 "
-        "昊 天 力 永 长 山 水 秋 冬 贵 珍 翠 花 香 月 琳 莉 洁 蕾 倩 璐 露 媛 雅 薇 妍 茜 悦 可 馨")
-                                        .split(u' ', Qt::SkipEmptyParts);
+    static const QStringList list =
+        QStringLiteral(
+            "伟 芳 娜 秀 英 敏 静 丽 强 磊 军 洋 勇 艳 杰 娟 涛 明 超 兰 霞 平 刚 桂 华 文 辉 建 国 红 玉 春 "
+            "梅 林 "
+            "海 波 宇 鹏 飞 斌 志 新 亮 俊 峰 兵 琴 云 凤 成 德 福 生 龙 元 全 金 荣 庆 祥 东 晓 小 丹 萍 玲 "
+            "燕 雪 "
+            "慧 婷 颖 佳 嘉 欣 怡 子 浩 然 宏 忠 义 礼 智 信 安 康 宁 泽 瑞 博 睿 思 雨 晨 阳 光 一 凯 彬 鑫 "
+            "帅 旭 "
+            "昊 天 力 永 长 山 水 秋 冬 贵 珍 翠 花 香 月 琳 莉 洁 蕾 倩 璐 露 媛 雅 薇 妍 茜 悦 可 馨")
+            .split(u' ', Qt::SkipEmptyParts);
     return list;
 }
 
 const QStringList& goods()
 {
-    static const QStringList list = QStringLiteral("烟酒 水果 礼盒 被面 花篮 营养品 茶叶 月饼 蛋糕 毛毯")
-                                        .split(u' ', Qt::SkipEmptyParts);
+    static const QStringList list =
+        QStringLiteral("烟酒 水果 礼盒 被面 花篮 营养品 茶叶 月饼 蛋糕 毛毯").split(u' ', Qt::SkipEmptyParts);
     return list;
 }
 
@@ -71,7 +78,9 @@ struct Contact
 class Generator
 {
 public:
-    Generator(Transaction& t, quint64 seed, QTextStream& progress) : m_t(t), m_rng(seed), m_progress(progress) {}
+    Generator(Transaction& t, quint64 seed, QTextStream& progress) : m_t(t), m_rng(seed), m_progress(progress)
+    {
+    }
 
     bool run(qint64 count, GeneratedLedger& result, QString& error);
 
@@ -113,8 +122,10 @@ bool Generator::readLookups(QString& error)
 {
     // Sorted so that the same seed picks the same texts whatever order the
     // database returns them in.
-    if (!readColumn(QStringLiteral("SELECT sy FROM syb WHERE sy IS NOT NULL ORDER BY sy"), m_reasons, error) ||
-        !readColumn(QStringLiteral("SELECT dx FROM dxb WHERE dx IS NOT NULL ORDER BY dx"), m_objects, error) ||
+    if (!readColumn(QStringLiteral("SELECT sy FROM syb WHERE sy IS NOT NULL ORDER BY sy"), m_reasons,
+                    error) ||
+        !readColumn(QStringLiteral("SELECT dx FROM dxb WHERE dx IS NOT NULL ORDER BY dx"), m_objects,
+                    error) ||
         !readColumn(QStringLiteral("SELECT fwz FROM fwfz ORDER BY fwz"), m_categories, error))
         return false;
     if (m_reasons.isEmpty() || m_objects.isEmpty() || m_categories.isEmpty()) {
@@ -136,13 +147,13 @@ QString Generator::newContactName(const QSet<QString>& taken)
     }
 }
 
-bool Generator::insertBatch(const QString& table, const QString& columns, int width, const QVariantList& values,
-                            QString& error)
+bool Generator::insertBatch(const QString& table, const QString& columns, int width,
+                            const QVariantList& values, QString& error)
 {
     const qsizetype rows = values.size() / width;
     const QString oneRow = u'(' + QStringList(width, QStringLiteral("?")).join(u',') + u')';
-    const QString sql =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES %3").arg(table, columns, QStringList(rows, oneRow).join(u','));
+    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                            .arg(table, columns, QStringList(rows, oneRow).join(u','));
     if (m_t.execute(sql, values) != 0) {
         error = QStringLiteral("insert into %1 failed: %2").arg(table, m_t.SQLErrText);
         return false;
@@ -228,13 +239,19 @@ std::optional<qint64> Generator::firstFreeMoment(QString& error)
         error = QStringLiteral("the newest record number %1 is not yymmddhhmmss").arg(xtbh);
         return std::nullopt;
     }
-    return kCentury.daysTo(day) * kSecondsPerDay + xtbh.mid(6, 2).toInt() * 3600 + xtbh.mid(8, 2).toInt() * 60 +
-           xtbh.mid(10, 2).toInt() + 1;
+    return kCentury.daysTo(day) * kSecondsPerDay + xtbh.mid(6, 2).toInt() * 3600 +
+           xtbh.mid(8, 2).toInt() * 60 + xtbh.mid(10, 2).toInt() + 1;
 }
 
-QString digits(int value, int width) { return QString::number(value).rightJustified(width, u'0'); }
+QString digits(int value, int width)
+{
+    return QString::number(value).rightJustified(width, u'0');
+}
 
-QString yyyymmdd(const QDate& d) { return digits(d.year(), 4) + digits(d.month(), 2) + digits(d.day(), 2); }
+QString yyyymmdd(const QDate& d)
+{
+    return digits(d.year(), 4) + digits(d.month(), 2) + digits(d.day(), 2);
+}
 
 bool Generator::addRecords(qint64 count, QString& error)
 {
@@ -307,8 +324,9 @@ bool Generator::run(qint64 count, GeneratedLedger& result, QString& error)
     const qint64 wantedContacts = count == 0 ? 0 : std::clamp<qint64>(count / 40, 20, 50'000);
     if (!addContacts(wantedContacts, result.contacts, error))
         return false;
-    m_progress << QStringLiteral("  %1 contacts added, %2 in the ledger").arg(result.contacts).arg(m_contacts.size())
-               << Qt::endl;
+    m_progress
+        << QStringLiteral("  %1 contacts added, %2 in the ledger").arg(result.contacts).arg(m_contacts.size())
+        << Qt::endl;
     if (count > 0 && !addRecords(count, error))
         return false;
     result.records = count;
@@ -339,9 +357,12 @@ bool generateLedger(const QString& file, qint64 count, quint64 seed, QTextStream
         QStringList report;
         if (!LedgerSchema::create(t, report, error))
             return false;
-        progress << QStringLiteral("%1 ledger %2").arg(existed ? QStringLiteral("initialised") : QStringLiteral("created"), file) << Qt::endl;
+        progress << QStringLiteral("%1 ledger %2")
+                        .arg(existed ? QStringLiteral("initialised") : QStringLiteral("created"), file)
+                 << Qt::endl;
     } else if (present.size() != LedgerSchema::tableNames().size()) {
-        error = QStringLiteral("%1 holds only some of the ledger's tables (%2)").arg(file, present.join(u','));
+        error =
+            QStringLiteral("%1 holds only some of the ledger's tables (%2)").arg(file, present.join(u','));
         return false;
     }
     Generator generator(t, seed, progress);
