@@ -1,15 +1,190 @@
 #include "loginwindow.h"
 
-#include <QWidget>
+#include "centerwindows.h"
+#include "fonts.h"
+#include "mainwindow.h"
+
+#include "platform/globals.h"
+#include "platform/messagebox.h"
+#include "platform/transaction.h"
+#include "platform/units.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
 
 namespace qv {
 
-QWidget* openLoginWindow(Transaction&)
+namespace {
+
+const QString kCodeError = QStringLiteral("用户工号输入错误!");
+const QString kPasswordError = QStringLiteral("密码错，您没有权利使用本系统 !");
+
+QLabel* picture(QWidget* parent, const char* name, const QString& file, const QRect& units)
 {
-    auto* w = new QWidget;
-    w->setObjectName(QStringLiteral("w_login"));
-    w->setWindowTitle(QStringLiteral("用户登陆"));
-    w->setAttribute(Qt::WA_DeleteOnClose);
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    // A missing file leaves the picture empty, as a null pixmap does.
+    label->setPixmap(QPixmap(QDir::current().filePath(file)));
+    label->setScaledContents(true);
+    label->setGeometry(units::toPixels(units.x(), units.y(), units.width(), units.height()));
+    return label;
+}
+
+QLabel* blueLabel(QWidget* parent, const char* name, const QString& text, const QRect& units)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
+    label->setGeometry(units::toPixels(units.x(), units.y(), units.width(), units.height()));
+    return label;
+}
+
+} // namespace
+
+LoginWindow::LoginWindow(Transaction& transaction, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_sqlca(transaction)
+{
+    m_openMain = [](Transaction& t) { return openMainWindow(t); };
+    setObjectName(QStringLiteral("w_login"));
+    setWindowTitle(QStringLiteral("用户登陆"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAutoFillBackground(true);
+    QPalette silver = palette();
+    silver.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(silver);
+    setFont(songFont(10));
+    setFixedSize(units::toPixels(1952, 740));
+
+    picture(this, "p_3", QStringLiteral("setup.bmp"), {23, 36, 238, 176});
+    picture(this, "p_1", QStringLiteral("login.bmp"), {411, 124, 206, 160});
+    picture(this, "p_2", QStringLiteral("key.bmp"), {421, 328, 201, 156});
+    blueLabel(this, "st_1", QStringLiteral("请输入代码"), {704, 84, 457, 52});
+    blueLabel(this, "st_2", QStringLiteral("请输入密码"), {695, 300, 457, 52});
+    blueLabel(this, "st_3", QStringLiteral("注：默认管理员代码是7063；密码7063，请登陆后修改"), {297, 552, 1458, 56});
+
+    m_code = new QLineEdit(this);
+    m_code->setObjectName(QStringLiteral("sle_1"));
+    m_code->setGeometry(units::toPixels(699, 160, 503, 92));
+    m_ok = new QPushButton(QStringLiteral("确定"), this);
+    m_ok->setObjectName(QStringLiteral("cb_1"));
+    m_ok->setGeometry(units::toPixels(1353, 160, 457, 92));
+    m_password = new QLineEdit(this);
+    m_password->setObjectName(QStringLiteral("sle_2"));
+    m_password->setEchoMode(QLineEdit::Password);
+    m_password->setGeometry(units::toPixels(699, 372, 498, 92));
+    m_cancel = new QPushButton(QStringLiteral("取消"), this);
+    m_cancel->setObjectName(QStringLiteral("cb_2"));
+    m_cancel->setGeometry(units::toPixels(1349, 364, 457, 92));
+    setTabOrder(m_code, m_ok);
+    setTabOrder(m_ok, m_password);
+    setTabOrder(m_password, m_cancel);
+
+    connect(m_code, &QLineEdit::textEdited, this, [this] { m_codeEdited = true; });
+    connect(m_code, &QLineEdit::editingFinished, this, [this] {
+        if (!m_codeEdited)
+            return;
+        m_codeEdited = false; // before the handler: its message box takes the focus away again
+        codeCommitted();
+    });
+    connect(m_password, &QLineEdit::textEdited, this, [this] { m_passwordEdited = true; });
+    connect(m_password, &QLineEdit::editingFinished, this, [this] {
+        if (!m_passwordEdited)
+            return;
+        m_passwordEdited = false;
+        loginAttempt();
+    });
+    connect(m_ok, &QPushButton::clicked, this, &LoginWindow::loginAttempt);
+    connect(m_cancel, &QPushButton::clicked, this, &LoginWindow::cancel);
+
+    uf_centerwindows(this);
+    globals().input_cc = 0;
+}
+
+void LoginWindow::rejectCode()
+{
+    messagebox(QStringLiteral("错误"), kCodeError, Icon::StopSign);
+    ++globals().input_cc;
+    m_code->clear();
+    m_code->setFocus();
+}
+
+void LoginWindow::codeCommitted()
+{
+    Globals& g = globals();
+    g.bh_str = m_code->text().trimmed();
+    if (g.bh_str.isEmpty()) {
+        messagebox(QStringLiteral("错误"), kCodeError, Icon::StopSign);
+        m_code->setFocus();
+        return;
+    }
+    QVariantList name, password;
+    const int foundName = m_sqlca.selectInto(QStringLiteral("SELECT name FROM czr WHERE code = ?"), {g.bh_str}, name);
+    const int foundPassword =
+        m_sqlca.selectInto(QStringLiteral("SELECT password FROM czr WHERE code = ?"), {g.bh_str}, password);
+    // A rejected code must not leave the previous operator's password behind
+    // for the next attempt to be checked against.
+    if (foundName != 0 || foundPassword != 0 || name.value(0).isNull() || name.value(0).toString().isEmpty()) {
+        g.g_operater.clear();
+        g.g_password.clear();
+        m_passwordIsNull = true;
+        rejectCode();
+        return;
+    }
+    g.g_operater = name.value(0).toString();
+    g.g_password = password.value(0).toString();
+    m_passwordIsNull = password.value(0).isNull();
+    m_code->setText(g.g_operater);
+    m_password->setFocus();
+}
+
+void LoginWindow::loginAttempt()
+{
+    Globals& g = globals();
+    ++g.input_cc;
+    if (m_code->text().isEmpty()) {
+        messagebox(QStringLiteral("错误"), kCodeError, Icon::StopSign);
+        m_code->setFocus();
+        return;
+    }
+    if (g.input_cc >= 4) {
+        messagebox(QStringLiteral("错误 "), kPasswordError, Icon::StopSign);
+        close();
+        return;
+    }
+    if (m_passwordIsNull || m_password->text().trimmed() != g.g_password) {
+        beep(10);
+        beep(10);
+        m_password->clear();
+        messagebox(QStringLiteral("错误 "), kPasswordError, Icon::StopSign);
+        m_password->setFocus();
+        return;
+    }
+    m_openMain(m_sqlca);
+    close();
+}
+
+void LoginWindow::cancel()
+{
+    m_sqlca.disconnect();
+    close();
+}
+
+void LoginWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        cancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+QWidget* openLoginWindow(Transaction& transaction)
+{
+    auto* w = new LoginWindow(transaction);
     w->show();
     return w;
 }

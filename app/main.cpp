@@ -1,5 +1,6 @@
 #include "initdb.h"
 #include "pack.h"
+#include "sheets.h"
 
 #include "platform/qtmessagebox.h"
 #include "platform/transaction.h"
@@ -28,6 +29,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     qv::installQtRuntimeServices();
+    qv::registerTaskWindows();
 
     int code = 1;
     {

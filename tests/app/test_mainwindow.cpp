@@ -1,0 +1,285 @@
+#include "support/testledger.h"
+
+#include "app/halt.h"
+#include "app/helpwindow.h"
+#include "app/mainwindow.h"
+#include "app/sheets.h"
+#include "platform/globals.h"
+#include "platform/messagebox.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+using namespace qv;
+
+namespace {
+
+QAction* item(QWidget* frame, const char* name) { return frame->findChild<QAction*>(QLatin1String(name)); }
+
+void settle()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A frame over a connection, with stand-in task windows and a halt that
+// only counts.
+class Frame
+{
+public:
+    explicit Frame(Transaction& t)
+    {
+        setHaltHandler([this] { ++halts; });
+        for (const char* name : {"w_lwdj", "w_ldpy", "w_czrsz", "w_ndtj"}) {
+            const QString n = QLatin1String(name);
+            registerWindow(n, [this, n](Transaction&) {
+                ++made[n];
+                auto* w = new QWidget;
+                w->setObjectName(n);
+                w->setWindowTitle(n + QStringLiteral(" 标题"));
+                return w;
+            });
+        }
+        window = new MainWindow(t);
+        window->show();
+    }
+    ~Frame()
+    {
+        delete window.data();
+        for (const QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("w_czrsz") || w->objectName() == QLatin1String("w_help"))
+                delete w;
+        for (const char* name : {"w_lwdj", "w_ldpy", "w_czrsz", "w_ndtj"})
+            unregisterWindow(QLatin1String(name));
+        setHaltHandler({});
+    }
+    QMdiArea* mdi() const { return window->clientArea(); }
+    QString active() const
+    {
+        QMdiSubWindow* f = mdi()->activeSubWindow();
+        return f && f->widget() ? f->widget()->objectName() : QString();
+    }
+
+    QPointer<MainWindow> window;
+    QHash<QString, int> made;
+    int halts = 0;
+};
+
+} // namespace
+
+TEST(MainFrame, MenuShortcutsToolbarAndTitle)
+{
+    Transaction t;
+    Frame f(t);
+    EXPECT_EQ(f.window->windowTitle(), QStringLiteral("Quorvel"));
+    EXPECT_EQ(globals().ls_dir, QDir::toNativeSeparators(QDir::currentPath()));
+
+    const QStringList bar = {QStringLiteral("(&S)收情管理"), QStringLiteral("(&F)送情管理"),
+                             QStringLiteral("(&O)往来查询"), QStringLiteral("(&C)数据统计"),
+                             QStringLiteral("(&W)系统维护"), QStringLiteral("(&H)帮助")};
+    QStringList shownBar;
+    for (QAction* a : f.window->menuBar()->actions())
+        shownBar << a->text();
+    EXPECT_EQ(shownBar, bar);
+
+    const std::pair<const char*, const char*> shortcuts[] = {
+        {"m_1_2", "Ctrl+K"}, {"m_2_3", "Ctrl+S"}, {"m_6_1", "Ctrl+H"}, {"m_6_4", "Ctrl+X"}};
+    for (const auto& [name, keys] : shortcuts) {
+        ASSERT_TRUE(item(f.window, name)) << name;
+        EXPECT_EQ(item(f.window, name)->shortcut(), QKeySequence(QLatin1String(keys))) << name;
+        EXPECT_TRUE(item(f.window, name)->text().endsWith(QLatin1Char('\t') + QLatin1String(keys))) << name;
+    }
+    for (const char* separator : {"m_-", "m_3_3", "m_-1", "m_-0"})
+        EXPECT_TRUE(item(f.window, separator) && item(f.window, separator)->isSeparator()) << separator;
+
+    auto* tools = f.window->findChild<QToolBar*>();
+    ASSERT_TRUE(tools);
+    QStringList tips;
+    for (QAction* a : tools->actions()) {
+        tips << a->toolTip();
+        EXPECT_FALSE(a->icon().isNull()) << a->toolTip().toStdString();
+    }
+    EXPECT_EQ(tips.size(), 15);
+    EXPECT_EQ(tips.value(0), QStringLiteral("收情登记"));
+    EXPECT_EQ(tips.value(1), QStringLiteral("收情查询（单人）"));
+    EXPECT_TRUE(tips.contains(QStringLiteral("单位名称设置")));
+    EXPECT_EQ(tips.value(14), QStringLiteral("退出系统"));
+}
+
+TEST(MainFrame, ASheetOpensOnceAndTheWindowListBringsSheetsBack)
+{
+    Transaction t;
+    Frame f(t);
+    item(f.window, "m_1_1")->trigger();
+    item(f.window, "m_1_2")->trigger();
+    EXPECT_EQ(f.active(), QStringLiteral("w_ldpy"));
+    item(f.window, "m_1_1")->trigger();
+    EXPECT_EQ(f.mdi()->subWindowList().size(), 2);
+    EXPECT_EQ(f.made.value(QStringLiteral("w_lwdj")), 1);
+    EXPECT_EQ(f.active(), QStringLiteral("w_lwdj"));
+
+    // Items whose windows are not there open nothing and say nothing.
+    auto& boxes = installScriptedMessageBoxes();
+    item(f.window, "m_1_3")->trigger();
+    EXPECT_EQ(f.mdi()->subWindowList().size(), 2);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+
+    auto* first = f.window->findChild<QMenu*>(QStringLiteral("m_1"));
+    ASSERT_TRUE(first);
+    emit first->aboutToShow();
+    QAction* listed = nullptr;
+    for (QAction* a : first->actions())
+        if (a->objectName() == QLatin1String("windowlist") && a->text().contains(QStringLiteral("w_ldpy 标题")))
+            listed = a;
+    ASSERT_TRUE(listed);
+    listed->trigger();
+    EXPECT_EQ(f.active(), QStringLiteral("w_ldpy"));
+    emit first->aboutToShow(); // rebuilt, not appended to
+    int entries = 0;
+    for (QAction* a : first->actions())
+        entries += a->objectName() == QLatin1String("windowlist") && !a->isSeparator();
+    EXPECT_EQ(entries, 2);
+}
+
+TEST(MainFrame, ASheetThatClosesItselfTakesItsFrameAlong)
+{
+    Transaction t;
+    Frame f(t);
+    QWidget* kept = f.window->openSheet(QStringLiteral("w_lwdj"));
+    QWidget* deleting = f.window->openSheet(QStringLiteral("w_ldpy"));
+    ASSERT_TRUE(kept && deleting);
+    deleting->setAttribute(Qt::WA_DeleteOnClose);
+    kept->close();
+    deleting->close();
+    settle();
+    settle();
+    EXPECT_TRUE(f.mdi()->subWindowList().isEmpty());
+    // And it can be opened again afterwards.
+    EXPECT_TRUE(f.window->openSheet(QStringLiteral("w_lwdj")));
+    EXPECT_EQ(f.mdi()->subWindowList().size(), 1);
+}
+
+TEST(MainFrame, ResponseWindowsAreModalAndTheOperatorsWindowStandsAlone)
+{
+    Transaction t;
+    Frame f(t);
+    item(f.window, "m_5_1")->trigger();
+    item(f.window, "m_2_5")->trigger();
+    QWidget* annual = nullptr;
+    QWidget* operators = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("w_ndtj") && w->isVisible())
+            annual = w;
+        if (w->objectName() == QLatin1String("w_czrsz") && w->isVisible())
+            operators = w;
+    }
+    ASSERT_TRUE(annual);
+    EXPECT_EQ(annual->windowModality(), Qt::ApplicationModal);
+    annual->close();
+    settle();
+    ASSERT_TRUE(operators);
+    EXPECT_TRUE(operators->isWindow());
+    EXPECT_TRUE(f.mdi()->subWindowList().isEmpty());
+    EXPECT_EQ(operators->windowModality(), Qt::NonModal);
+
+    item(f.window, "m_6_3")->trigger();
+    QWidget* about = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("w_about") && w->isVisible())
+            about = w;
+    ASSERT_TRUE(about);
+    EXPECT_TRUE(about->isModal());
+    about->close();
+    settle();
+}
+
+TEST(MainFrame, HelpShowsTheManualOfTheWorkingDirectoryOrTheBuiltInOne)
+{
+    const QString previous = QDir::currentPath();
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    EXPECT_EQ(helpSource(), QStringLiteral(":/help/index.html"));
+    QDir(dir.path()).mkpath(QStringLiteral("help"));
+    QFile local(dir.filePath(QStringLiteral("help/index.html")));
+    ASSERT_TRUE(local.open(QIODevice::WriteOnly));
+    local.write("<html><body>本地</body></html>");
+    local.close();
+    EXPECT_EQ(helpSource(), QDir::current().filePath(QStringLiteral("help/index.html")));
+
+    Transaction t;
+    {
+        Frame f(t);
+        item(f.window, "m_6_1")->trigger();
+        item(f.window, "m_6_1")->trigger();
+        int viewers = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            viewers += w->objectName() == QLatin1String("w_help") && w->isVisible();
+        EXPECT_EQ(viewers, 2);
+    }
+    QDir::setCurrent(previous);
+}
+
+class MainFrameDb : public qv::test::LedgerTest
+{
+};
+
+TEST_P(MainFrameDb, ClosingAsksAndOnlyOkDisconnects)
+{
+    auto& boxes = installScriptedMessageBoxes();
+    Frame f(sqlca());
+    boxes.queueAnswer(2);
+    EXPECT_FALSE(f.window->close());
+    ASSERT_EQ(boxes.shown().size(), 1);
+    const ShownMessage& asked = boxes.shown()[0];
+    EXPECT_EQ(asked.title, QStringLiteral("退出"));
+    EXPECT_EQ(asked.text, QStringLiteral("确实退出吗?"));
+    EXPECT_EQ(asked.icon, Icon::Question);
+    EXPECT_EQ(asked.buttons, Buttons::OKCancel);
+    EXPECT_EQ(asked.defaultButton, 2);
+    EXPECT_TRUE(f.window->isVisible());
+    EXPECT_TRUE(sqlca().isConnected());
+    EXPECT_EQ(f.halts, 0);
+
+    boxes.queueAnswer(1);
+    EXPECT_TRUE(f.window->close());
+    EXPECT_FALSE(sqlca().isConnected());
+    EXPECT_EQ(f.halts, 1);
+}
+
+TEST_P(MainFrameDb, ASheetThatRefusesToCloseKeepsTheFrameAndTheConnection)
+{
+    auto& boxes = installScriptedMessageBoxes();
+    Frame f(sqlca());
+    struct Stubborn : QWidget
+    {
+        void closeEvent(QCloseEvent* e) override { e->ignore(); }
+    };
+    registerWindow(QStringLiteral("w_stubborn"), [](Transaction&) -> QWidget* { return new Stubborn; });
+    ASSERT_TRUE(f.window->openSheet(QStringLiteral("w_stubborn")));
+    boxes.queueAnswer(1);
+    EXPECT_FALSE(f.window->close());
+    EXPECT_TRUE(sqlca().isConnected());
+    EXPECT_EQ(f.halts, 0);
+    unregisterWindow(QStringLiteral("w_stubborn"));
+}
+
+TEST_P(MainFrameDb, ExitSystemEndsWithoutAsking)
+{
+    auto& boxes = installScriptedMessageBoxes();
+    Frame f(sqlca());
+    f.window->openSheet(QStringLiteral("w_lwdj"));
+    item(f.window, "m_6_4")->trigger();
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    EXPECT_FALSE(sqlca().isConnected());
+    EXPECT_EQ(f.halts, 1);
+}
+
+QV_LEDGER_TEST_SUITE(MainFrameDb);

@@ -1,0 +1,52 @@
+#include "app/aboutwindow.h"
+#include "app/centerwindows.h"
+#include "platform/globals.h"
+#include "platform/units.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace qv;
+
+TEST(Centring, HalvesTheDifferenceInLayoutUnitsTowardZero)
+{
+    units::overrideDpiScale(1.0);
+    const QSize screen(1280, 800);
+    const int wide = units::pixelsToUnitsX(screen.width());
+    const int high = units::pixelsToUnitsY(screen.height());
+    EXPECT_EQ(centeredPosition(screen, {wide, high}), QPoint(0, 0));
+    EXPECT_EQ(centeredPosition(screen, {wide - 101, high - 3}), QPoint(50, 1));
+    EXPECT_EQ(centeredPosition(screen, {wide + 101, high + 3}), QPoint(-50, -1)) << "larger than the screen";
+    units::overrideDpiScale(0);
+}
+
+TEST(AboutBox, ShowsTheVersionOfTheWorkingDirectorysProfile)
+{
+    QTemporaryDir dir;
+    const QString saved = globals().ls_dir;
+    globals().ls_dir = QDir::toNativeSeparators(dir.path());
+
+    auto versionShown = [] {
+        AboutWindow about;
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("关于本软件"));
+        EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("st_3"))->text(), QStringLiteral("Quorvel"));
+        return about.findChild<QLabel*>(QStringLiteral("st_1"))->text();
+    };
+    EXPECT_EQ(versionShown(), QStringLiteral("版本 1.0.0")) << "no pb.ini";
+
+    QFile ini(dir.filePath(QStringLiteral("pb.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[database]\ndbms=SQLite\n\n[other]\ncsh=1\n");
+    ini.close();
+    EXPECT_EQ(versionShown(), QStringLiteral("版本 1.0.0")) << "no ver key";
+
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Append));
+    ini.write("ver=2.3\n");
+    ini.close();
+    EXPECT_EQ(versionShown(), QStringLiteral("版本 2.3"));
+    globals().ls_dir = saved;
+}
