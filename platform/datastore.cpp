@@ -102,6 +102,7 @@ long DataStore::insertRow(long beforeRow)
     row.changed.fill(false, n);
     row.isNew = true;
     const long at = (beforeRow <= 0 || beforeRow > rowCount()) ? rowCount() + 1 : beforeRow;
+    emit rowAboutToBeInserted(at);
     m_rows.insert(at - 1, std::move(row));
     emit rowInserted(at);
     return at;

@@ -94,6 +94,7 @@ public:
 signals:
     void aboutToReset();
     void didReset();
+    void rowAboutToBeInserted(long row);
     void rowInserted(long row);
     void rowAboutToBeRemoved(long row);
     void rowRemoved(long row);

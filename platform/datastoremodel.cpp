@@ -20,8 +20,10 @@ DataStoreModel::DataStoreModel(DataStore* store, QObject* parent) : QAbstractTab
         beginResetModel();
         endResetModel();
     });
+    // Views must hear of a row before it exists, or they count it twice.
+    connect(store, &DataStore::rowAboutToBeInserted, this,
+            [this](long row) { beginInsertRows({}, int(row - 1), int(row - 1)); });
     connect(store, &DataStore::rowInserted, this, [this](long row) {
-        beginInsertRows({}, int(row - 1), int(row - 1));
         endInsertRows();
         // Colours by row number shift for every row below.
         if (row < m_store->rowCount())
@@ -53,7 +55,7 @@ int DataStoreModel::columnCount(const QModelIndex& parent) const
 
 QVariant DataStoreModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const long row = index.row() + 1;
     const int column = storeColumn(index.column());
@@ -85,7 +87,7 @@ QVariant DataStoreModel::data(const QModelIndex& index, int role) const
 
 bool DataStoreModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (role != Qt::EditRole || !index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return false;
     const int column = storeColumn(index.column());
     const ColumnDef& def = m_store->definition().columns[column - 1];
@@ -104,7 +106,7 @@ bool DataStoreModel::setData(const QModelIndex& index, const QVariant& value, in
 
 Qt::ItemFlags DataStoreModel::flags(const QModelIndex& index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (m_store->definition().columns[storeColumn(index.column()) - 1].editable)
@@ -122,10 +124,10 @@ QVariant DataStoreModel::headerData(int section, Qt::Orientation orientation, in
     if (section < 0 || section >= m_columns.size())
         return {};
     const ColumnDef& def = m_store->definition().columns[m_columns[section] - 1];
+    // No size hint: a hint without a height collapses the header; the grid
+    // sets the designed widths itself.
     if (role == Qt::DisplayRole)
         return def.caption;
-    if (role == Qt::SizeHintRole)
-        return QSize(units::toPixelsX(def.widthUnits), -1);
     return {};
 }
 

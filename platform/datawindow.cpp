@@ -1,0 +1,522 @@
+#include "datawindow.h"
+
+#include "gbktext.h"
+#include "messagebox.h"
+#include "transaction.h"
+#include "units.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QValidator>
+
+namespace qv {
+
+namespace {
+
+// Refuses any text that would not fit the column once stored.
+class GbkValidator : public QValidator
+{
+public:
+    GbkValidator(int width, QObject* parent) : QValidator(parent), m_width(width) {}
+    State validate(QString& input, int&) const override
+    {
+        if (!gbk::firstUnencodable(input).isEmpty())
+            return Invalid;
+        if (m_width > 0 && gbk::len(input) > m_width)
+            return Invalid;
+        return Acceptable;
+    }
+
+private:
+    int m_width;
+};
+
+// The row header shows no numbers, only the hand at the current row, as the
+// operators know it from the old grids.
+class RowIndicatorHeader : public QHeaderView
+{
+public:
+    explicit RowIndicatorHeader(DataWindow* grid) : QHeaderView(Qt::Vertical, grid), m_grid(grid)
+    {
+        setSectionResizeMode(QHeaderView::Fixed);
+    }
+
+    bool showHand = false;
+
+protected:
+    QSize sizeHint() const override
+    {
+        QSize s = QHeaderView::sizeHint();
+        s.setWidth(showHand ? 22 : 8);
+        return s;
+    }
+
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
+    {
+        QStyleOptionHeader opt;
+        initStyleOption(&opt);
+        opt.rect = rect;
+        opt.section = logicalIndex;
+        opt.text.clear();
+        painter->save();
+        style()->drawControl(QStyle::CE_Header, &opt, painter, this);
+        painter->restore();
+        if (showHand && logicalIndex == m_grid->getRow() - 1)
+            drawHand(painter, rect);
+    }
+
+private:
+    // A right-pointing hand drawn as a path, so that it looks the same
+    // whatever fonts the machine has.
+    static void drawHand(QPainter* painter, const QRect& cell)
+    {
+        // Drawn in a 16 x 12 grid: cuff, palm, the stretched index finger,
+        // three curled fingers under it and the thumb over it.
+        const qreal scale = std::min<qreal>((cell.width() - 4) / 16.0, (cell.height() - 4) / 12.0);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->translate(cell.center().x() - 8 * scale, cell.center().y() - 6 * scale);
+        painter->scale(scale, scale);
+        painter->setPen(QPen(Qt::black, 1.0 / scale + 0.3));
+        painter->setBrush(Qt::white);
+        painter->drawRect(QRectF(0, 3, 3, 8));
+        painter->drawRoundedRect(QRectF(3, 2.5, 6, 8.5), 2, 2);
+        painter->drawRoundedRect(QRectF(7.5, 2.5, 8.5, 2.6), 1.3, 1.3);
+        painter->drawRoundedRect(QRectF(7.5, 5.1, 4.2, 2), 1, 1);
+        painter->drawRoundedRect(QRectF(7.5, 7.1, 3.8, 2), 1, 1);
+        painter->drawRoundedRect(QRectF(7.5, 9.1, 3.2, 2), 1, 1);
+        painter->drawRoundedRect(QRectF(4, 0.5, 4.5, 2.4), 1.2, 1.2);
+        painter->restore();
+    }
+
+    DataWindow* m_grid;
+};
+
+// The totals under the rows, aligned with the columns they sum.
+class TotalsFooter : public QWidget
+{
+public:
+    explicit TotalsFooter(DataWindow* grid) : QWidget(grid), m_grid(grid) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), palette().window());
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawLine(0, 0, width(), 0);
+        const int offset = m_grid->verticalHeader()->isVisible() ? m_grid->verticalHeader()->width() : 0;
+        for (const auto& [column, text] : m_grid->totalsTexts()) {
+            const QHeaderView* header = m_grid->horizontalHeader();
+            const int x = offset + m_grid->frameWidth() + header->sectionViewportPosition(column);
+            const QRect cell(x, 0, header->sectionSize(column) - 4, height());
+            p.drawText(cell, Qt::AlignRight | Qt::AlignVCenter | Qt::TextDontClip, text);
+        }
+    }
+
+private:
+    DataWindow* m_grid;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- GbkLineEdit
+
+GbkLineEdit::GbkLineEdit(int gbkWidth, QString caption, QWidget* parent)
+    : QLineEdit(parent), m_width(gbkWidth), m_caption(std::move(caption))
+{
+    setValidator(new GbkValidator(m_width, this));
+    connect(this, &QLineEdit::inputRejected, this, [] { beep(1); });
+}
+
+bool GbkLineEdit::pasteChecked()
+{
+    const QString clip = QGuiApplication::clipboard()->text();
+    if (clip.isEmpty())
+        return false;
+    QString result = text();
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    const int removed = hasSelectedText() ? int(selectedText().size()) : 0;
+    result.replace(start, removed, clip);
+    if (auto message = gbk::checkField(result, m_width, m_caption)) {
+        messagebox(QStringLiteral("提示"), *message, Icon::Exclamation);
+        return false;
+    }
+    insert(clip);
+    return true;
+}
+
+void GbkLineEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Paste)) {
+        pasteChecked();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void GbkLineEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    if (auto* pasteAction = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
+        pasteAction->disconnect();
+        connect(pasteAction, &QAction::triggered, this, [this] { pasteChecked(); });
+    }
+    menu->exec(event->globalPos());
+}
+
+// --------------------------------------------------------- DataWindowDelegate
+
+DataWindowDelegate::DataWindowDelegate(DataWindow* owner) : QStyledItemDelegate(owner), m_owner(owner) {}
+
+QWidget* DataWindowDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                          const QModelIndex& index) const
+{
+    const int column = m_owner->dataModel()->storeColumn(index.column());
+    const ColumnDef& def = m_owner->store().definition().columns[column - 1];
+    QWidget* editor = nullptr;
+    if (!def.codeTable.isEmpty() || !def.dropDown.isEmpty()) {
+        auto* combo = new QComboBox(parent);
+        if (!def.codeTable.isEmpty()) {
+            for (const CodeValue& code : def.codeTable)
+                combo->addItem(code.display, code.data);
+        } else {
+            for (const QString& value : m_owner->dropDownValues(def.name))
+                combo->addItem(value, value);
+        }
+        // A choice is a finished edit: commit it at once, as a typed cell is
+        // committed when it is left.
+        connect(combo, &QComboBox::activated, this, [this, combo] {
+            emit const_cast<DataWindowDelegate*>(this)->commitData(combo);
+            emit const_cast<DataWindowDelegate*>(this)->closeEditor(combo);
+        });
+        editor = combo;
+    } else if (def.type == ColumnType::Text) {
+        auto* line = new GbkLineEdit(def.gbkWidth, def.caption.isEmpty() ? def.name : def.caption, parent);
+        line->setFrame(false);
+        editor = line;
+    } else {
+        editor = QStyledItemDelegate::createEditor(parent, option, index);
+    }
+    m_editor = editor;
+    return editor;
+}
+
+void DataWindowDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        combo->setCurrentIndex(combo->findData(index.data(Qt::EditRole).toString()));
+        return;
+    }
+    if (auto* line = qobject_cast<GbkLineEdit*>(editor)) {
+        line->setText(index.data(Qt::EditRole).toString());
+        return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void DataWindowDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                      const QModelIndex& index) const
+{
+    const long row = index.row() + 1;
+    const int column = m_owner->dataModel()->storeColumn(index.column());
+    const QVariant before = m_owner->store().getItem(row, column);
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        if (combo->currentIndex() < 0)
+            return;
+        m_lastCommitOk = model->setData(index, combo->currentData(), Qt::EditRole);
+    } else if (auto* line = qobject_cast<GbkLineEdit*>(editor)) {
+        m_lastCommitOk = model->setData(index, line->text(), Qt::EditRole);
+    } else {
+        QStyledItemDelegate::setModelData(editor, model, index);
+        m_lastCommitOk = true;
+    }
+    m_owner->notifyEdited(row, column, before);
+}
+
+void DataWindowDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
+{
+    if (m_editor == editor)
+        m_editor.clear();
+    QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+// ----------------------------------------------------------------- DataWindow
+
+DataWindow::DataWindow(ReportDef definition, QWidget* parent)
+    : QTableView(parent), m_store(std::make_unique<DataStore>(std::move(definition))),
+      m_model(std::make_unique<DataStoreModel>(m_store.get())), m_delegate(new DataWindowDelegate(this))
+{
+    setVerticalHeader(new RowIndicatorHeader(this));
+    setModel(m_model.get());
+    setItemDelegate(m_delegate);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setWordWrap(false);
+    horizontalHeader()->setHighlightSections(false);
+    // The designed widths go down to a narrow margin column; the style's
+    // minimum would widen it.
+    horizontalHeader()->setMinimumSectionSize(4);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    applyColumnWidths();
+
+    connect(m_model.get(), &QAbstractItemModel::modelReset, this, &DataWindow::afterReset);
+    connect(m_store.get(), &DataStore::itemChanged, this, [this] {
+        if (m_footer)
+            m_footer->update();
+    });
+    connect(m_store.get(), &DataStore::rowRemoved, this, [this] {
+        verticalHeader()->viewport()->update();
+        if (m_footer)
+            m_footer->update();
+    });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (m_footer)
+            m_footer->update();
+    });
+}
+
+DataWindow::~DataWindow()
+{
+    // The view must let go of the model before the model dies.
+    setModel(nullptr);
+}
+
+void DataWindow::applyColumnWidths()
+{
+    const auto& columns = m_store->definition().columns;
+    for (int vc = 0; vc < m_model->columnCount(); ++vc)
+        horizontalHeader()->resizeSection(vc,
+                                          units::toPixelsX(columns[m_model->storeColumn(vc) - 1].widthUnits));
+}
+
+void DataWindow::afterReset()
+{
+    // A retrieve makes the first row current, as the old grids did.
+    if (m_store->rowCount() > 0)
+        setRow(1);
+    verticalHeader()->viewport()->update();
+    if (m_footer)
+        m_footer->update();
+}
+
+void DataWindow::setTransObject(Transaction* transaction)
+{
+    m_tr = transaction;
+    m_store->setTransObject(transaction);
+    for (auto& dropDown : m_dropDowns)
+        dropDown->setTransObject(transaction);
+    retrieveDropDowns();
+}
+
+void DataWindow::setDropDownDefinition(ReportDef definition)
+{
+    auto store = std::make_shared<DataStore>(definition);
+    store->setTransObject(m_tr);
+    if (m_tr)
+        store->retrieve();
+    m_dropDowns.insert(definition.name, std::move(store));
+}
+
+QStringList DataWindow::dropDownValues(const QString& column) const
+{
+    const int c = m_store->definition().columnIndex(column);
+    if (!c)
+        return {};
+    const auto dropDown = m_dropDowns.value(m_store->definition().columns[c - 1].dropDown);
+    if (!dropDown)
+        return {};
+    QStringList values;
+    for (long r = 1; r <= dropDown->rowCount(); ++r)
+        values << dropDown->getItemString(r, 1);
+    return values;
+}
+
+long DataWindow::retrieveDropDowns()
+{
+    long result = 0;
+    for (auto& dropDown : m_dropDowns)
+        if (dropDown->transObject() && dropDown->retrieve() < 0)
+            result = -1;
+    return result;
+}
+
+long DataWindow::retrieve(const QVariantList& arguments)
+{
+    if (auto* editor = m_delegate->openEditor())
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    retrieveDropDowns();
+    return m_store->retrieve(arguments);
+}
+
+long DataWindow::getRow() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+bool DataWindow::setRow(long row)
+{
+    if (row < 1 || row > m_store->rowCount() || m_model->columnCount() == 0)
+        return false;
+    int column = currentIndex().isValid() ? currentIndex().column() : -1;
+    if (column < 0) {
+        // Land on the first cell the operator may type into.
+        column = 0;
+        for (int vc = 0; vc < m_model->columnCount(); ++vc)
+            if (m_model->flags(m_model->index(0, vc)) & Qt::ItemIsEditable) {
+                column = vc;
+                break;
+            }
+    }
+    setCurrentIndex(m_model->index(int(row - 1), column));
+    return true;
+}
+
+void DataWindow::scrollToRow(long row)
+{
+    if (row < 1 || row > m_store->rowCount())
+        return;
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    scrollTo(m_model->index(int(row - 1), column));
+}
+
+int DataWindow::acceptText()
+{
+    QWidget* editor = m_delegate->openEditor();
+    // An itemChanged handler may ask again while the same edit is being
+    // committed; that edit is already on its way into the store.
+    if (!editor || m_accepting)
+        return 1;
+    m_accepting = true;
+    commitData(editor);
+    m_accepting = false;
+    if (!m_delegate->lastCommitAccepted())
+        return -1;
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return 1;
+}
+
+void DataWindow::notifyEdited(long row, int storeColumn, const QVariant& before)
+{
+    const QVariant after = m_store->getItem(row, storeColumn);
+    const bool same =
+        (before.isNull() && after.isNull()) || (!before.isNull() && !after.isNull() && before == after);
+    if (same)
+        return;
+    const bool wasAccepting = m_accepting;
+    m_accepting = true;
+    emit itemChanged(row, m_store->definition().columns[storeColumn - 1].name, after);
+    m_accepting = wasAccepting;
+}
+
+void DataWindow::setRowFocusIndicator(FocusIndicator indicator)
+{
+    m_indicator = indicator;
+    auto* header = static_cast<RowIndicatorHeader*>(verticalHeader());
+    header->showHand = indicator == FocusIndicator::Hand;
+    header->updateGeometry();
+    updateGeometries();
+    header->viewport()->update();
+}
+
+void DataWindow::setReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    if (readOnly)
+        acceptText();
+    setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                             : QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                                   QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+}
+
+void DataWindow::setTotalsVisible(bool visible)
+{
+    m_totalsVisible = visible;
+    if (visible && !m_footer)
+        m_footer = new TotalsFooter(this);
+    if (m_footer)
+        m_footer->setVisible(visible);
+    setViewportMargins(0, 0, 0, visible ? fontMetrics().height() + 8 : 0);
+    placeFooter();
+}
+
+QList<QPair<int, QString>> DataWindow::totalsTexts() const
+{
+    QList<QPair<int, QString>> texts;
+    const ReportDef& def = m_store->definition();
+    for (const TotalDef& total : def.totals) {
+        const int c = def.columnIndex(total.column);
+        if (!c)
+            continue;
+        const int vc = m_model->viewColumn(c);
+        if (vc < 0)
+            continue;
+        const QString& format = def.columns[c - 1].format;
+        const QString amount =
+            m_store->sum(total.column).format(format.isEmpty() ? QStringView(u"0.00") : QStringView(format));
+        texts.append({vc, total.label.isEmpty() ? amount : total.label + QLatin1Char(' ') + amount});
+    }
+    return texts;
+}
+
+void DataWindow::placeFooter()
+{
+    if (!m_footer || !m_totalsVisible)
+        return;
+    const QRect vp = viewport()->geometry();
+    const int h = fontMetrics().height() + 8;
+    m_footer->setGeometry(frameWidth(), vp.bottom() + 1, width() - 2 * frameWidth(), h);
+    m_footer->raise();
+}
+
+int DataWindow::viewColumn(const QString& column) const
+{
+    const int c = m_store->definition().columnIndex(column);
+    return c ? m_model->viewColumn(c) : -1;
+}
+
+QModelIndex DataWindow::cellIndex(long row, const QString& column) const
+{
+    const int vc = viewColumn(column);
+    if (vc < 0 || row < 1 || row > m_store->rowCount())
+        return {};
+    return m_model->index(int(row - 1), vc);
+}
+
+void DataWindow::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (current.row() != previous.row() || current.isValid() != previous.isValid()) {
+        verticalHeader()->viewport()->update();
+        emit rowFocusChanged(getRow());
+    }
+}
+
+void DataWindow::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    placeFooter();
+}
+
+void DataWindow::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    if (m_footer && dx != 0)
+        m_footer->update();
+}
+
+} // namespace qv

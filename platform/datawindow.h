@@ -1,0 +1,160 @@
+#pragma once
+
+#include "datastore.h"
+#include "datastoremodel.h"
+
+#include <QHash>
+#include <QLineEdit>
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <memory>
+
+class QComboBox;
+
+namespace qv {
+
+class Transaction;
+
+// The line editor of a text cell: it holds at most `width` GBK bytes and only
+// characters GBK can encode. A keystroke that would break either is refused
+// with a beep; a refused paste says why, naming the column, because a paste
+// that silently does nothing looks like a broken clipboard.
+class GbkLineEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    GbkLineEdit(int gbkWidth, QString caption, QWidget* parent = nullptr);
+
+    int gbkWidth() const { return m_width; }
+    const QString& caption() const { return m_caption; }
+    // Inserts the clipboard's text at the cursor, or refuses it with a
+    // message; true when inserted.
+    bool pasteChecked();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    int m_width;
+    QString m_caption;
+};
+
+class DataWindow;
+
+// Editors of a DataWindow's cells: GBK-limited lines for text, a choice of
+// display values for code tables, and the rows of a drop-down definition.
+class DataWindowDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    explicit DataWindowDelegate(DataWindow* owner);
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
+
+    QWidget* openEditor() const { return m_editor; }
+    // Whether the store took the last committed text.
+    bool lastCommitAccepted() const { return m_lastCommitOk; }
+
+private:
+    DataWindow* m_owner;
+    mutable QPointer<QWidget> m_editor;
+    mutable bool m_lastCommitOk = true;
+};
+
+// The visual grid of the report engine: a table view over a DataStore bound
+// to one definition. It keeps the old grid's vocabulary (current row 0 when
+// none, setRow, scrollToRow, acceptText, itemChanged) so that window code
+// reads like the handlers it implements. Editable grids commit each cell
+// into the store as it is left; read-only report grids can show the
+// definition's totals in a line below the rows.
+class DataWindow : public QTableView
+{
+    Q_OBJECT
+public:
+    enum class FocusIndicator { Off, Hand };
+
+    explicit DataWindow(ReportDef definition, QWidget* parent = nullptr);
+    ~DataWindow() override;
+
+    DataStore& store() { return *m_store; }
+    const DataStore& store() const { return *m_store; }
+    DataStoreModel* dataModel() const { return m_model.get(); }
+
+    // Binds the grid and its drop-down definitions to a connection.
+    void setTransObject(Transaction* transaction);
+    // Registers the definition a column's `dropDown` names; its rows are read
+    // when the grid is bound or retrieved. Its first column is both the shown
+    // and the stored value.
+    void setDropDownDefinition(ReportDef definition);
+    // The rows a drop-down column offers (empty when none).
+    QStringList dropDownValues(const QString& column) const;
+    // Re-reads every drop-down definition; -1 when one failed.
+    long retrieveDropDowns();
+
+    long retrieve(const QVariantList& arguments = {});
+
+    long rowCount() const { return m_store->rowCount(); }
+    // The current row, 1-based; 0 when there is none.
+    long getRow() const;
+    // Makes `row` current without moving the keyboard focus; false when out
+    // of range.
+    bool setRow(long row);
+    void scrollToRow(long row);
+    // Commits the open editor's text into the store and closes it. 1, or -1
+    // when the store refused the text (the editor then stays open).
+    int acceptText();
+
+    void setRowFocusIndicator(FocusIndicator indicator);
+    FocusIndicator rowFocusIndicator() const { return m_indicator; }
+
+    // Report grids: no editing, and the definition's totals under the rows.
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return m_readOnly; }
+    void setTotalsVisible(bool visible);
+    bool totalsVisible() const { return m_totalsVisible; }
+    // The totals line as shown: (view column, text) for each total.
+    QList<QPair<int, QString>> totalsTexts() const;
+
+    // The view column of a definition column name (-1 when hidden).
+    int viewColumn(const QString& column) const;
+    QModelIndex cellIndex(long row, const QString& column) const;
+
+    // Called by the delegate after a user's edit reached the store.
+    void notifyEdited(long row, int storeColumn, const QVariant& before);
+    DataWindowDelegate* cellDelegate() const { return m_delegate; }
+
+signals:
+    // A user's edit was committed into the store and changed the value.
+    void itemChanged(long row, const QString& column, const QVariant& value);
+    void rowFocusChanged(long row);
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void applyColumnWidths();
+    void placeFooter();
+    void afterReset();
+
+    std::unique_ptr<DataStore> m_store;
+    std::unique_ptr<DataStoreModel> m_model;
+    DataWindowDelegate* m_delegate;
+    Transaction* m_tr = nullptr;
+    QHash<QString, std::shared_ptr<DataStore>> m_dropDowns; // by definition name
+    FocusIndicator m_indicator = FocusIndicator::Off;
+    bool m_readOnly = false;
+    bool m_totalsVisible = false;
+    bool m_accepting = false;
+    QWidget* m_footer = nullptr;
+};
+
+} // namespace qv
