@@ -1,0 +1,249 @@
+#include "contactswindow.h"
+
+#include "platform/datastore.h"
+#include "platform/datawindow.h"
+#include "platform/gbktext.h"
+#include "platform/messagebox.h"
+#include "platform/printing.h"
+#include "platform/transaction.h"
+#include "platform/units.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace qv {
+
+namespace {
+
+// The window as designed, less the old runtime's title bar and borders,
+// which the designed size included.
+constexpr int kClientWidth = 3534 - 32;
+constexpr int kClientHeight = 2232 - 132;
+
+ColumnDef textColumn(const char* name, const char* caption, int gbkWidth, int widthUnits)
+{
+    ColumnDef c;
+    c.name = QString::fromLatin1(name);
+    c.caption = QString::fromUtf8(caption);
+    c.gbkWidth = gbkWidth;
+    c.widthUnits = widthUnits;
+    c.editable = true;
+    c.updatable = true;
+    return c;
+}
+
+} // namespace
+
+ReportDef contactsDefinition()
+{
+    ReportDef def;
+    def.name = QStringLiteral("dw_wlrywh");
+    def.title = QStringLiteral("往来人员");
+    def.select = QStringLiteral("SELECT ' ' AS blank, xm, xb, py, fw, bm, dh, yd, hj, dz FROM wlryb");
+
+    // The narrow unlabelled first column only gives the rows a margin.
+    ColumnDef blank;
+    blank.name = QStringLiteral("blank");
+    blank.widthUnits = 101;
+
+    ColumnDef xb = textColumn("xb", "性别", 2, 146);
+    xb.codeTable = {{QStringLiteral("男"), QStringLiteral("男")},
+                    {QStringLiteral("女"), QStringLiteral("女")}};
+    ColumnDef fw = textColumn("fw", "分类", 16, 206);
+    fw.dropDown = QStringLiteral("dddw_fl");
+
+    def.columns = {blank,
+                   textColumn("xm", "姓名", 16, 215),
+                   xb,
+                   textColumn("py", "拼音码", 16, 229),
+                   fw,
+                   textColumn("bm", "部门", 30, 421),
+                   textColumn("dh", "电话", 30, 434),
+                   textColumn("yd", "手机", 15, 389),
+                   textColumn("hj", "呼机", 12, 357),
+                   textColumn("dz", "住址", 40, 658)};
+    def.updateTable = QStringLiteral("wlryb");
+    def.keyColumns = {QStringLiteral("xm")};
+    def.rowColor = [](const DataStore&, long row) {
+        return row % 2 == 0 ? QColor(255, 255, 255) : QColor(180, 255, 200);
+    };
+    return def;
+}
+
+ReportDef categoriesDefinition()
+{
+    ReportDef def;
+    def.name = QStringLiteral("dddw_fl");
+    def.select = QStringLiteral("SELECT fwz FROM fwfz");
+    ColumnDef fwz;
+    fwz.name = QStringLiteral("fwz");
+    fwz.caption = QStringLiteral("分类");
+    fwz.gbkWidth = 16;
+    fwz.widthUnits = 206;
+    def.columns = {fwz};
+    return def;
+}
+
+ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent) : QWidget(parent), m_tr(transaction)
+{
+    setObjectName(QStringLiteral("w_wlrywh"));
+    setWindowTitle(QStringLiteral("往来人员设置"));
+    QFont f = font();
+    // 宋体 at the old runtime's 9 points; where it is missing, the Song
+    // face of Noto stands in, with Latin digits narrow enough for the columns.
+    f.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC")});
+    f.setPointSize(9);
+    setFont(f);
+    resize(units::toPixels(kClientWidth, kClientHeight));
+
+    m_dw1 = new DataWindow(contactsDefinition(), this);
+    m_dw1->setObjectName(QStringLiteral("dw_1"));
+    m_dw1->setDropDownDefinition(categoriesDefinition());
+
+    m_st1 = new QLabel(QStringLiteral("注：姓名和性别不能为空。"), this);
+    m_st1->setObjectName(QStringLiteral("st_1"));
+    QPalette red = m_st1->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    m_st1->setPalette(red);
+
+    auto button = [this](const char* name, const char* text) {
+        auto* b = new QPushButton(QString::fromUtf8(text), this);
+        b->setObjectName(QString::fromLatin1(name));
+        return b;
+    };
+    m_cb1 = button("cb_1", "增加");
+    m_cb2 = button("cb_2", "删除");
+    m_cb3 = button("cb_3", "保存");
+    m_cb5 = button("cb_5", "打印");
+    m_cb4 = button("cb_4", "退出");
+    // cb_3 and cb_4 share the same tab value; the row order decides between them.
+    setTabOrder(m_dw1, m_cb1);
+    setTabOrder(m_cb1, m_cb2);
+    setTabOrder(m_cb2, m_cb3);
+    setTabOrder(m_cb3, m_cb4);
+    setTabOrder(m_cb4, m_cb5);
+
+    connect(m_dw1, &DataWindow::itemChanged, this,
+            [this](long row, const QString&, const QVariant&) { recomputePinyin(row); });
+    connect(m_cb1, &QPushButton::clicked, this, &ContactsWindow::addRow);
+    connect(m_cb2, &QPushButton::clicked, this, &ContactsWindow::deleteRow);
+    connect(m_cb3, &QPushButton::clicked, this, &ContactsWindow::save);
+    connect(m_cb5, &QPushButton::clicked, this, &ContactsWindow::print);
+    connect(m_cb4, &QPushButton::clicked, this, &ContactsWindow::exitWindow);
+
+    openWindow();
+}
+
+void ContactsWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The grid takes what the window gains; the note and the buttons stay
+    // under it.
+    const int dx = width() - units::toPixelsX(kClientWidth);
+    const int dy = height() - units::toPixelsY(kClientHeight);
+    const QRect grid = units::toPixels(59, 44, 3360, 1648);
+    m_dw1->setGeometry(grid.adjusted(0, 0, dx, dy));
+    auto place = [dy](QWidget* w, int x, int y, int width, int height) {
+        w->setGeometry(units::toPixels(x, y, width, height).translated(0, dy));
+    };
+    place(m_st1, 82, 1752, 965, 60);
+    place(m_cb1, 1253, 1772, 411, 92);
+    place(m_cb2, 1659, 1772, 393, 92);
+    place(m_cb3, 2048, 1772, 375, 92);
+    place(m_cb5, 2423, 1772, 347, 92);
+    place(m_cb4, 2770, 1772, 347, 92);
+}
+
+void ContactsWindow::openWindow()
+{
+    m_word.load(m_tr);
+    m_dw1->setTransObject(&m_tr);
+    m_dw1->retrieve();
+    m_dw1->setRowFocusIndicator(DataWindow::FocusIndicator::Hand);
+}
+
+// The row edited is the one whose code is recomputed: by the time an edit
+// is committed because the operator clicked into another row, that other
+// row is already current.
+void ContactsWindow::recomputePinyin(long row)
+{
+    m_dw1->acceptText();
+    DataStore& store = m_dw1->store();
+    const QString name = store.getItemString(row, QStringLiteral("xm"));
+    if (gbk::len(name) == 0)
+        return;
+    store.setItem(row, QStringLiteral("py"), m_word.initials(name));
+}
+
+void ContactsWindow::addRow()
+{
+    const long n = m_dw1->rowCount();
+    m_dw1->store().insertRow(0);
+    m_dw1->setRow(n + 1);
+    m_dw1->scrollToRow(n + 1);
+}
+
+void ContactsWindow::deleteRow()
+{
+    const long row = m_dw1->getRow();
+    // Without a current row there is nothing to name or to delete.
+    if (row == 0)
+        return;
+    const QString name = m_dw1->store().getItemString(row, QStringLiteral("xm"));
+    if (messagebox(QStringLiteral("删除！"), QStringLiteral("确实删除*") + name + QStringLiteral("*吗?"),
+                   Icon::Question, Buttons::OKCancel, 2) == 1)
+        m_dw1->store().deleteRow(row);
+}
+
+bool ContactsWindow::writeChanges(const QString& failureText)
+{
+    if (m_dw1->acceptText() != 1)
+        return false;
+    // A text too wide for its column is named to the operator instead of the
+    // general failure text, which would send them looking for duplicates.
+    if (auto message = m_dw1->store().validate()) {
+        messagebox(QStringLiteral("错误"), *message, Icon::StopSign);
+        return false;
+    }
+    if (saveChanges(m_dw1->store(), m_tr) != 1) {
+        messagebox(QStringLiteral("错误"), failureText, Icon::StopSign);
+        return false;
+    }
+    messagebox(QStringLiteral("提示"), QStringLiteral("数据保存成功!"), Icon::Information);
+    return true;
+}
+
+void ContactsWindow::save()
+{
+    writeChanges(QStringLiteral("数据保存出错,请查明是否姓名重复或其他原因!"));
+}
+
+void ContactsWindow::print()
+{
+    m_dw1->acceptText();
+    printPreview(m_dw1->store(), this);
+}
+
+void ContactsWindow::exitWindow()
+{
+    m_dw1->acceptText();
+    const DataStore& store = m_dw1->store();
+    if (store.deletedCount() == 0 && store.modifiedCount() == 0) {
+        close();
+        return;
+    }
+    switch (messagebox(QStringLiteral("退出"), QStringLiteral("数据未保存！是否存盘?"), Icon::Question,
+                       Buttons::YesNoCancel, 1)) {
+    case 1:
+        if (writeChanges(QStringLiteral("数据保存出错,请查明是否主键重复!")))
+            close();
+        break;
+    case 2:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace qv

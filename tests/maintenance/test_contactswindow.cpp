@@ -1,0 +1,369 @@
+#include "support/testledger.h"
+
+#include "maintenance/contactswindow.h"
+#include "platform/datawindow.h"
+#include "platform/messagebox.h"
+#include "platform/printing.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPushButton>
+
+using namespace qv;
+using qv::test::LedgerTest;
+
+namespace {
+
+class ContactsWindowTest : public LedgerTest
+{
+protected:
+    void SetUp() override
+    {
+        LedgerTest::SetUp();
+        m_boxes = &installScriptedMessageBoxes();
+    }
+
+    void addContact(const char* xm, const char* xb, const char* dh = nullptr)
+    {
+        ledger().exec(QStringLiteral("INSERT INTO wlryb (xm, xb, dh) VALUES (?, ?, ?)"),
+                      {QString::fromUtf8(xm), QString::fromUtf8(xb),
+                       dh ? QVariant(QString::fromUtf8(dh)) : QVariant()});
+        sqlca().commit();
+    }
+
+    std::unique_ptr<ContactsWindow> openWindow()
+    {
+        auto w = std::make_unique<ContactsWindow>(sqlca());
+        w->show();
+        return w;
+    }
+
+    static void click(ContactsWindow& w, const char* button)
+    {
+        auto* b = w.findChild<QPushButton*>(QString::fromLatin1(button));
+        ASSERT_TRUE(b) << button;
+        b->click();
+    }
+
+    // Types into a cell as the operator does and leaves it with Enter.
+    static void typeInto(ContactsWindow& w, long row, const char* column, const QString& text)
+    {
+        DataWindow* dw = w.grid();
+        const QModelIndex index = dw->cellIndex(row, QString::fromLatin1(column));
+        dw->setCurrentIndex(index);
+        dw->edit(index);
+        QWidget* editor = dw->cellDelegate()->openEditor();
+        ASSERT_TRUE(editor) << column;
+        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+            const int i = combo->findText(text);
+            ASSERT_GE(i, 0) << text.toStdString();
+            combo->setCurrentIndex(i);
+            emit combo->activated(i);
+            return;
+        }
+        for (QChar ch : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(editor, &press);
+        }
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(editor, &enter);
+        // The view commits an Enter-finished edit from the event loop.
+        QCoreApplication::processEvents();
+    }
+
+    QString item(ContactsWindow& w, long row, const char* column)
+    {
+        return w.grid()->store().getItemString(row, QString::fromLatin1(column));
+    }
+
+    int count(const char* where = "1=1", const QVariantList& values = {})
+    {
+        return ledger()
+            .scalar(QStringLiteral("SELECT count(*) FROM wlryb WHERE ") + QString::fromUtf8(where), values)
+            .toInt();
+    }
+
+    ScriptedMessageBoxes* m_boxes = nullptr;
+};
+
+} // namespace
+
+TEST_P(ContactsWindowTest, OpensWithTheContactsAndTheDesignedControls)
+{
+    addContact("张三", "男");
+    addContact("李四", "女");
+    auto w = openWindow();
+    EXPECT_EQ(w->objectName(), QStringLiteral("w_wlrywh"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("往来人员设置"));
+    DataWindow* dw = w->findChild<DataWindow*>(QStringLiteral("dw_1"));
+    ASSERT_EQ(dw, w->grid());
+    EXPECT_EQ(dw->rowCount(), 2);
+    EXPECT_EQ(dw->getRow(), 1);
+    EXPECT_EQ(dw->rowFocusIndicator(), DataWindow::FocusIndicator::Hand);
+    EXPECT_GT(w->pinyinTable().size(), 20000) << "lds_word holds the ledger's character table";
+
+    QStringList captions;
+    for (int c = 0; c < dw->model()->columnCount(); ++c)
+        captions << dw->model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(captions,
+              (QStringList{"", "姓名", "性别", "拼音码", "分类", "部门", "电话", "手机", "呼机", "住址"}));
+    EXPECT_EQ(dw->model()->index(0, 1).data(Qt::BackgroundRole).value<QBrush>().color(),
+              QColor(180, 255, 200));
+    EXPECT_EQ(dw->model()->index(1, 1).data(Qt::BackgroundRole).value<QBrush>().color(),
+              QColor(255, 255, 255));
+    EXPECT_EQ(dw->dropDownValues(QStringLiteral("fw")).size(),
+              ledger().scalar(QStringLiteral("SELECT count(*) FROM fwfz")).toInt());
+
+    auto* note = w->findChild<QLabel*>(QStringLiteral("st_1"));
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->text(), QStringLiteral("注：姓名和性别不能为空。"));
+    EXPECT_EQ(note->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QList<QPushButton*> buttons;
+    for (const char* name : {"cb_1", "cb_2", "cb_3", "cb_5", "cb_4"})
+        buttons << w->findChild<QPushButton*>(QString::fromLatin1(name));
+    QStringList texts;
+    for (int i = 0; i < buttons.size(); ++i) {
+        ASSERT_TRUE(buttons[i]);
+        texts << buttons[i]->text();
+        EXPECT_EQ(buttons[i]->y(), buttons[0]->y()) << "one row";
+        EXPECT_GT(buttons[i]->y(), dw->geometry().bottom()) << "below the grid";
+        if (i)
+            EXPECT_GT(buttons[i]->x(), buttons[i - 1]->x());
+    }
+    EXPECT_EQ(texts, (QStringList{"增加", "删除", "保存", "打印", "退出"}));
+}
+
+TEST_P(ContactsWindowTest, PinyinCodeFollowsEveryChangeOfTheRow)
+{
+    auto w = openWindow();
+    click(*w, "cb_1");
+    DataWindow* dw = w->grid();
+    ASSERT_EQ(dw->rowCount(), 1);
+    EXPECT_EQ(dw->getRow(), 1);
+
+    typeInto(*w, 1, "xm", QStringLiteral("张三"));
+    EXPECT_EQ(item(*w, 1, "py"), QStringLiteral("zs")) << "at once, before any save";
+
+    // A code set by other means is replaced on the next change of any cell.
+    dw->store().setItem(1, QStringLiteral("py"), QStringLiteral("xx"));
+    typeInto(*w, 1, "dh", QStringLiteral("87654321"));
+    EXPECT_EQ(item(*w, 1, "py"), QStringLiteral("zs"));
+    typeInto(*w, 1, "py", QStringLiteral("ab"));
+    EXPECT_EQ(item(*w, 1, "py"), QStringLiteral("zs")) << "a typed code does not survive";
+
+    typeInto(*w, 1, "xm", QStringLiteral("★Ａ"));
+    EXPECT_EQ(item(*w, 1, "py"), QStringLiteral("??")) << "characters without pinyin";
+
+    // Emptying the name leaves the last code.
+    QModelIndex name = dw->cellIndex(1, QStringLiteral("xm"));
+    dw->setCurrentIndex(name);
+    dw->edit(name);
+    qobject_cast<GbkLineEdit*>(dw->cellDelegate()->openEditor())->clear();
+    dw->acceptText();
+    EXPECT_EQ(item(*w, 1, "xm"), QString());
+    EXPECT_EQ(item(*w, 1, "py"), QStringLiteral("??"));
+}
+
+TEST_P(ContactsWindowTest, RefusedSaveKeepsEveryPendingChangeUntilCorrected)
+{
+    addContact("张三", "男", "111");
+    auto w = openWindow();
+    typeInto(*w, 1, "dh", QStringLiteral("222"));
+    click(*w, "cb_1");
+    typeInto(*w, 2, "xm", QStringLiteral("张三"));
+    typeInto(*w, 2, "xb", QStringLiteral("女"));
+
+    click(*w, "cb_3");
+    ASSERT_EQ(m_boxes->shown().size(), 1);
+    const ShownMessage& refused = m_boxes->shown()[0];
+    EXPECT_EQ(refused.title, QStringLiteral("错误"));
+    EXPECT_EQ(refused.text, QStringLiteral("数据保存出错,请查明是否姓名重复或其他原因!"));
+    EXPECT_EQ(refused.icon, Icon::StopSign);
+    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT dh FROM wlryb")).toString(), QStringLiteral("111"))
+        << "the phone change went back with the refused insert";
+    EXPECT_EQ(w->grid()->store().modifiedCount(), 2);
+    EXPECT_EQ(item(*w, 1, "dh"), QStringLiteral("222"));
+
+    typeInto(*w, 2, "xm", QStringLiteral("张三丰"));
+    click(*w, "cb_3");
+    ASSERT_EQ(m_boxes->shown().size(), 2);
+    EXPECT_EQ(m_boxes->shown()[1].title, QStringLiteral("提示"));
+    EXPECT_EQ(m_boxes->shown()[1].text, QStringLiteral("数据保存成功!"));
+    EXPECT_EQ(m_boxes->shown()[1].icon, Icon::Information);
+    EXPECT_EQ(count(), 2);
+    EXPECT_EQ(ledger()
+                  .scalar(QStringLiteral("SELECT py FROM wlryb WHERE xm = ?"), {QStringLiteral("张三丰")})
+                  .toString(),
+              QStringLiteral("zsf"));
+    EXPECT_EQ(ledger()
+                  .scalar(QStringLiteral("SELECT dh FROM wlryb WHERE xm = ?"), {QStringLiteral("张三")})
+                  .toString(),
+              QStringLiteral("222"));
+    EXPECT_EQ(w->grid()->store().modifiedCount(), 0);
+}
+
+TEST_P(ContactsWindowTest, RowWithoutSexOrNameIsRefusedByTheLedger)
+{
+    auto w = openWindow();
+    click(*w, "cb_1");
+    typeInto(*w, 1, "xm", QStringLiteral("王五"));
+    click(*w, "cb_3");
+    ASSERT_EQ(m_boxes->shown().size(), 1);
+    EXPECT_EQ(m_boxes->shown()[0].text, QStringLiteral("数据保存出错,请查明是否姓名重复或其他原因!"));
+    EXPECT_EQ(count(), 0);
+
+    m_boxes->clear();
+    w->grid()->store().setItem(1, QStringLiteral("xm"), QVariant());
+    typeInto(*w, 1, "xb", QStringLiteral("男"));
+    click(*w, "cb_3");
+    ASSERT_EQ(m_boxes->shown().size(), 1);
+    EXPECT_EQ(m_boxes->shown()[0].title, QStringLiteral("错误"));
+    EXPECT_EQ(count(), 0);
+}
+
+TEST_P(ContactsWindowTest, TextTooWideIsNamedAndNothingIsWritten)
+{
+    addContact("张三", "男");
+    auto w = openWindow();
+    // The editor cannot take it; a value set by other means is caught before
+    // the ledger sees it.
+    w->grid()->store().setItem(1, QStringLiteral("dz"), QString(21, QChar(u'街')));
+    click(*w, "cb_3");
+    ASSERT_EQ(m_boxes->shown().size(), 1);
+    EXPECT_EQ(m_boxes->shown()[0].title, QStringLiteral("错误"));
+    EXPECT_TRUE(m_boxes->shown()[0].text.contains(QStringLiteral("住址")))
+        << m_boxes->shown()[0].text.toStdString();
+    EXPECT_TRUE(ledger().scalar(QStringLiteral("SELECT dz FROM wlryb")).isNull());
+    EXPECT_EQ(w->grid()->store().modifiedCount(), 1);
+}
+
+TEST_P(ContactsWindowTest, DeleteAsksAndOnlyTheSaveWrites)
+{
+    addContact("张三", "男");
+    addContact("李四", "女");
+    auto w = openWindow();
+    DataWindow* dw = w->grid();
+    ASSERT_TRUE(dw->setRow(dw->store().findText(QStringLiteral("xm"), QStringLiteral("张三"), 1, 2)));
+
+    m_boxes->queueAnswer(2);
+    click(*w, "cb_2");
+    ASSERT_EQ(m_boxes->shown().size(), 1);
+    const ShownMessage& question = m_boxes->shown()[0];
+    EXPECT_EQ(question.title, QStringLiteral("删除！"));
+    EXPECT_EQ(question.text, QStringLiteral("确实删除*张三*吗?"));
+    EXPECT_EQ(question.icon, Icon::Question);
+    EXPECT_EQ(question.buttons, Buttons::OKCancel);
+    EXPECT_EQ(question.defaultButton, 2);
+    EXPECT_EQ(dw->rowCount(), 2) << "cancelled";
+
+    m_boxes->queueAnswer(1);
+    click(*w, "cb_2");
+    EXPECT_EQ(dw->rowCount(), 1);
+    EXPECT_EQ(count(), 2) << "nothing written before a save";
+
+    m_boxes->queueAnswer(2);
+    click(*w, "cb_4");
+    ASSERT_EQ(m_boxes->shown().size(), 3);
+    const ShownMessage& exitQuestion = m_boxes->shown()[2];
+    EXPECT_EQ(exitQuestion.title, QStringLiteral("退出"));
+    EXPECT_EQ(exitQuestion.text, QStringLiteral("数据未保存！是否存盘?"));
+    EXPECT_EQ(exitQuestion.buttons, Buttons::YesNoCancel);
+    EXPECT_EQ(exitQuestion.defaultButton, 1);
+    EXPECT_FALSE(w->isVisible()) << "No closes";
+    EXPECT_EQ(count(), 2) << "and deletes nothing";
+}
+
+TEST_P(ContactsWindowTest, DeleteWithoutCurrentRowAsksNothing)
+{
+    auto w = openWindow();
+    click(*w, "cb_2");
+    EXPECT_TRUE(m_boxes->shown().isEmpty());
+}
+
+TEST_P(ContactsWindowTest, ExitClosesAtOnceWithoutChangesAndAsksOtherwise)
+{
+    addContact("张三", "男");
+    {
+        auto w = openWindow();
+        click(*w, "cb_4");
+        EXPECT_TRUE(m_boxes->shown().isEmpty());
+        EXPECT_FALSE(w->isVisible());
+    }
+    {
+        // An added row nobody typed into is no change.
+        auto w = openWindow();
+        click(*w, "cb_1");
+        click(*w, "cb_4");
+        EXPECT_TRUE(m_boxes->shown().isEmpty());
+        EXPECT_FALSE(w->isVisible());
+    }
+    {
+        auto w = openWindow();
+        typeInto(*w, 1, "dh", QStringLiteral("333"));
+        m_boxes->queueAnswer(3);
+        click(*w, "cb_4");
+        EXPECT_EQ(m_boxes->shown().size(), 1);
+        EXPECT_TRUE(w->isVisible()) << "Cancel stays";
+        EXPECT_EQ(w->grid()->store().modifiedCount(), 1);
+
+        m_boxes->clear();
+        m_boxes->queueAnswer(1);
+        click(*w, "cb_4");
+        ASSERT_EQ(m_boxes->shown().size(), 2);
+        EXPECT_EQ(m_boxes->shown()[1].text, QStringLiteral("数据保存成功!"));
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT dh FROM wlryb")).toString(), QStringLiteral("333"));
+    }
+}
+
+TEST_P(ContactsWindowTest, RefusedSaveOnExitHasItsOwnTextAndStaysOpen)
+{
+    addContact("张三", "男");
+    auto w = openWindow();
+    click(*w, "cb_1");
+    typeInto(*w, 2, "xm", QStringLiteral("张三"));
+    typeInto(*w, 2, "xb", QStringLiteral("男"));
+    m_boxes->queueAnswer(1);
+    click(*w, "cb_4");
+    ASSERT_EQ(m_boxes->shown().size(), 2);
+    EXPECT_EQ(m_boxes->shown()[1].title, QStringLiteral("错误"));
+    EXPECT_EQ(m_boxes->shown()[1].text, QStringLiteral("数据保存出错,请查明是否主键重复!"));
+    EXPECT_EQ(m_boxes->shown()[1].icon, Icon::StopSign);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->grid()->rowCount(), 2);
+    EXPECT_EQ(w->grid()->store().modifiedCount(), 1);
+    EXPECT_EQ(count(), 1);
+}
+
+TEST_P(ContactsWindowTest, CloseBoxDiscardsSilently)
+{
+    auto w = openWindow();
+    click(*w, "cb_1");
+    typeInto(*w, 1, "xm", QStringLiteral("赵六"));
+    EXPECT_TRUE(w->close());
+    EXPECT_TRUE(m_boxes->shown().isEmpty());
+    EXPECT_EQ(count(), 0);
+}
+
+TEST_P(ContactsWindowTest, PrintPreviewsTheGridWithPendingEdits)
+{
+    addContact("张三", "男");
+    auto w = openWindow();
+    int pages = 0;
+    setPreviewRunner([&](QPrintPreviewDialog& dialog) {
+        auto* preview = dialog.findChild<QPrintPreviewWidget*>();
+        ASSERT_TRUE(preview);
+        preview->updatePreview();
+        pages = preview->pageCount();
+    });
+    click(*w, "cb_5");
+    setPreviewRunner({});
+    EXPECT_EQ(pages, 1);
+}
+
+QV_LEDGER_TEST_SUITE(ContactsWindowTest);
