@@ -358,7 +358,6 @@ long DataWindow::retrieve(const QVariantList& arguments)
 {
     if (auto* editor = m_delegate->openEditor())
         closeEditor(editor, QAbstractItemDelegate::NoHint);
-    retrieveDropDowns();
     return m_store->retrieve(arguments);
 }
 

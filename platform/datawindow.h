@@ -90,7 +90,7 @@ public:
     // Binds the grid and its drop-down definitions to a connection.
     void setTransObject(Transaction* transaction);
     // Registers the definition a column's `dropDown` names; its rows are read
-    // when the grid is bound or retrieved. Its first column is both the shown
+    // when the grid is bound (or registered on a bound grid). Its first column is both the shown
     // and the stored value.
     void setDropDownDefinition(ReportDef definition);
     // The rows a drop-down column offers (empty when none).
