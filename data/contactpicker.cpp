@@ -53,12 +53,14 @@ ContactPicker::ContactPicker(QLineEdit* nameField, Transaction& transaction, QWi
     m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_grid->verticalHeader()->hide();
+    // Rows as tall as the text, so the drop-down shows several matches.
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->horizontalHeader()->setHighlightSections(false);
     const auto& columns = m_store->definition().columns;
     for (int c = 0; c < columns.size(); ++c)
         m_grid->setColumnWidth(c, units::toPixelsX(columns[c].widthUnits));
-    m_grid->setGeometry(units::toPixels(geometryUnits.x(), geometryUnits.y(), geometryUnits.width(),
-                                        geometryUnits.height()));
+    m_grid->setGeometry(
+        units::toPixels(geometryUnits.x(), geometryUnits.y(), geometryUnits.width(), geometryUnits.height()));
     m_grid->hide();
 
     m_name->installEventFilter(this);

@@ -43,7 +43,8 @@ class ContactPicker : public QObject
 public:
     // `window` parents the grid; `geometryUnits` places it in layout units of
     // the window. The grid is called dw_1 unless the window renames it.
-    ContactPicker(QLineEdit* nameField, Transaction& transaction, QWidget* window, const QRect& geometryUnits);
+    ContactPicker(QLineEdit* nameField, Transaction& transaction, QWidget* window,
+                  const QRect& geometryUnits);
     ~ContactPicker() override;
 
     QTableView* grid() const { return m_grid; }

@@ -80,8 +80,8 @@ QValidator::State AmountEdit::validate(QString& input, int& pos) const
     // Keys that can never be part of an amount are not taken; everything else
     // is judged as a whole when the record is saved.
     for (QChar c : input) {
-        const bool allowed = (c >= u'0' && c <= u'9') || c == u',' || c == u'.' || c == u'-' || c == u'+' ||
-                             c == u' ';
+        const bool allowed =
+            (c >= u'0' && c <= u'9') || c == u',' || c == u'.' || c == u'-' || c == u'+' || c == u' ';
         if (!allowed)
             return QValidator::Invalid;
     }

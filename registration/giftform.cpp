@@ -205,7 +205,8 @@ void GiftForm::buildControls()
     m_next = button(QStringLiteral("下一个"), "cb_2");
     m_exit = button(QStringLiteral("退出"), "cb_3");
 
-    m_picker = new ContactPicker(m_name, m_transaction, this, QRect(1550, 308, 512, m_config.pickerHeightUnits));
+    m_picker =
+        new ContactPicker(m_name, m_transaction, this, QRect(1550, 308, 512, m_config.pickerHeightUnits));
 }
 
 void GiftForm::placeControls()
@@ -217,9 +218,9 @@ void GiftForm::placeControls()
         const char* name;
         QRect units;
     } labels[] = {
-        {"st_1", {183, 228, 251, 76}},  {"st_2", {1102, 228, 430, 76}}, {"st_3", {2153, 220, 251, 88}},
-        {"st_4", {174, 524, 251, 76}},  {"st_5", {1161, 504, 251, 76}}, {"st_6", {2117, 504, 251, 76}},
-        {"st_7", {178, 816, 251, 76}},  {"st_8", {1184, 812, 251, 104}}, {"st_9", {2135, 828, 251, 80}},
+        {"st_1", {183, 228, 251, 76}}, {"st_2", {1102, 228, 430, 76}},  {"st_3", {2153, 220, 251, 88}},
+        {"st_4", {174, 524, 251, 76}}, {"st_5", {1161, 504, 251, 76}},  {"st_6", {2117, 504, 251, 76}},
+        {"st_7", {178, 816, 251, 76}}, {"st_8", {1184, 812, 251, 104}}, {"st_9", {2135, 828, 251, 80}},
     };
     for (const auto& l : labels) {
         // Captions sit on the middle line of the field beside them.
@@ -248,8 +249,8 @@ void GiftForm::placeControls()
 
 void GiftForm::setTabOrderAsDesigned()
 {
-    const QList<QWidget*> order = {m_number, m_picker->grid(), m_name,     m_category,     m_goods,
-                                   m_reason, m_amount,         m_object,   m_giftDate,     m_occasionDate,
+    const QList<QWidget*> order = {m_number, m_picker->grid(), m_name,   m_category, m_goods,
+                                   m_reason, m_amount,         m_object, m_giftDate, m_occasionDate,
                                    m_save,   m_next,           m_exit};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -308,7 +309,8 @@ int GiftForm::save()
 
     const auto entered = m_amount->amount();
     if (!entered) {
-        refuse(QStringLiteral("%1“%2”不是有效的金额，请重新输入。").arg(m_config.amountLabel, m_amount->text()));
+        refuse(
+            QStringLiteral("%1“%2”不是有效的金额，请重新输入。").arg(m_config.amountLabel, m_amount->text()));
         return 0;
     }
     // A minus sign typed into a given gift would turn it into money received;

@@ -29,18 +29,18 @@ enum class GiftKind { Received, Given };
 struct GiftFormConfig
 {
     GiftKind kind = GiftKind::Received;
-    QString objectName;       // w_lwdj / w_fwng
-    QString title;            // window title
-    QString reasonLabel;      // caption of ddlb_1
-    QString amountLabel;      // caption of em_2
-    QString giftDateLabel;    // caption of em_3
-    QString kindText;         // stored in rqwlb.lx
-    int sign = 1;             // the entered amount is stored times this
-    QString zeroMessage;      // shown for an amount of 0
+    QString objectName;    // w_lwdj / w_fwng
+    QString title;         // window title
+    QString reasonLabel;   // caption of ddlb_1
+    QString amountLabel;   // caption of em_2
+    QString giftDateLabel; // caption of em_3
+    QString kindText;      // stored in rqwlb.lx
+    int sign = 1;          // the entered amount is stored times this
+    QString zeroMessage;   // shown for an amount of 0
     bool focusNameOnOpen = false;
     bool focusObjectAfterPick = false;
     int pickerHeightUnits = 460;
-    QString downArrowEvent;   // name of the name field's Down-arrow handler
+    QString downArrowEvent; // name of the name field's Down-arrow handler
 };
 
 const GiftFormConfig& giftFormConfig(GiftKind kind);
@@ -86,19 +86,19 @@ private:
     bool m_focusedOnce = false;
 
     QGroupBox* m_group = nullptr;
-    QLineEdit* m_number = nullptr;     // sle_1
-    QLineEdit* m_name = nullptr;       // sle_2
-    QLineEdit* m_category = nullptr;   // sle_3
-    QLineEdit* m_goods = nullptr;      // sle_6
-    QComboBox* m_reason = nullptr;     // ddlb_1
-    QComboBox* m_object = nullptr;     // ddlb_2
-    AmountEdit* m_amount = nullptr;    // em_2
+    QLineEdit* m_number = nullptr;       // sle_1
+    QLineEdit* m_name = nullptr;         // sle_2
+    QLineEdit* m_category = nullptr;     // sle_3
+    QLineEdit* m_goods = nullptr;        // sle_6
+    QComboBox* m_reason = nullptr;       // ddlb_1
+    QComboBox* m_object = nullptr;       // ddlb_2
+    AmountEdit* m_amount = nullptr;      // em_2
     QDateEdit* m_occasionDate = nullptr; // em_1
-    QDateEdit* m_giftDate = nullptr;   // em_3
-    QPushButton* m_save = nullptr;     // cb_1
-    QPushButton* m_next = nullptr;     // cb_2
-    QPushButton* m_exit = nullptr;     // cb_3
-    ContactPicker* m_picker = nullptr; // dw_1
+    QDateEdit* m_giftDate = nullptr;     // em_3
+    QPushButton* m_save = nullptr;       // cb_1
+    QPushButton* m_next = nullptr;       // cb_2
+    QPushButton* m_exit = nullptr;       // cb_3
+    ContactPicker* m_picker = nullptr;   // dw_1
 };
 
 // The form of either kind on the given connection, for the main frame.

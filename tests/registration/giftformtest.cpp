@@ -27,7 +27,8 @@ void GiftFormTest::TearDown()
 
 GiftForm& GiftFormTest::open(GiftKind kind)
 {
-    m_forms.push_back(std::make_unique<GiftForm>(giftFormConfig(kind), sqlca(), nullptr, [this] { return m_now; }));
+    m_forms.push_back(
+        std::make_unique<GiftForm>(giftFormConfig(kind), sqlca(), nullptr, [this] { return m_now; }));
     GiftForm& form = *m_forms.back();
     form.show();
     QApplication::setActiveWindow(&form);
@@ -120,7 +121,8 @@ long GiftFormTest::rowCount()
 
 Money GiftFormTest::storedAmount(const QString& xtbh)
 {
-    const auto m = Money::fromVariant(ledger().scalar(QStringLiteral("SELECT je FROM rqwlb WHERE xtbh = ?"), {xtbh}));
+    const auto m =
+        Money::fromVariant(ledger().scalar(QStringLiteral("SELECT je FROM rqwlb WHERE xtbh = ?"), {xtbh}));
     EXPECT_TRUE(m.has_value()) << xtbh.toStdString();
     return m.value_or(Money::fromCents(-1));
 }

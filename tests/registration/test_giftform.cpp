@@ -44,8 +44,9 @@ TEST_P(GiftFormDb, ReceivedAndGivenGiftsAreStoredWithTheirSignAndKind)
     EXPECT_TRUE(button(received, "cb_2")->isEnabled());
 
     EXPECT_EQ(storedAmount(QStringLiteral("030501090807")), Money::fromCents(30000));
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm || '|' || fw || '|' || lx || '|' || sy || '|' || dx || '|' || "
-                                             "wp || '|' || sj || '|' || sq FROM rqwlb")),
+    EXPECT_EQ(ledger().scalar(
+                  QStringLiteral("SELECT xm || '|' || fw || '|' || lx || '|' || sy || '|' || dx || '|' || "
+                                 "wp || '|' || sj || '|' || sq FROM rqwlb")),
               QStringLiteral("张三|同事|收情|升职|本人||20030501|20030501"));
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM rqwlb WHERE bm IS NULL AND dh IS NULL AND "
                                              "yd IS NULL AND hj IS NULL AND dz IS NULL")),
@@ -60,7 +61,8 @@ TEST_P(GiftFormDb, ReceivedAndGivenGiftsAreStoredWithTheirSignAndKind)
     typeAmount(given, QStringLiteral("300"));
     press(given, "cb_1");
     EXPECT_EQ(storedAmount(QStringLiteral("030501090808")), Money::fromCents(-30000));
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT lx FROM rqwlb WHERE xtbh = ?"), {QStringLiteral("030501090808")}),
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT lx FROM rqwlb WHERE xtbh = ?"),
+                              {QStringLiteral("030501090808")}),
               QStringLiteral("送情"));
     // The sum over both kinds is the balance.
     EXPECT_EQ(Money::fromVariant(ledger().scalar(QStringLiteral("SELECT sum(je) FROM rqwlb"))), Money());
@@ -77,7 +79,8 @@ TEST_P(GiftFormDb, DatesAcrossTheYearEndAreStoredAsEightDigits)
     typeAmount(form, QStringLiteral("5"));
     press(form, "cb_1");
     ASSERT_EQ(shownTexts(), QStringList{kSaved});
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sj || sq FROM rqwlb")), QStringLiteral("2003123120040101"));
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sj || sq FROM rqwlb")),
+              QStringLiteral("2003123120040101"));
     // Below the spin range and still stored: the range bounds the buttons only.
     EXPECT_EQ(storedAmount(edit(form, "sle_1")->text()), Money::fromCents(500));
 }
@@ -137,7 +140,8 @@ TEST_P(GiftFormDb, NextRecordStartsAFreshRecord)
     EXPECT_EQ(date(form, "em_3")->date(), QDate(2003, 5, 2));
     EXPECT_TRUE(button(form, "cb_1")->isEnabled());
     EXPECT_FALSE(button(form, "cb_2")->isEnabled());
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sy || dx || wp FROM rqwlb")), QStringLiteral("结婚儿子花篮"));
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sy || dx || wp FROM rqwlb")),
+              QStringLiteral("结婚儿子花篮"));
 }
 
 TEST_P(GiftFormDb, TwoSavesInOneSecondRefuseTheSecondAndKeepItsInput)
@@ -230,7 +234,8 @@ TEST_P(GiftFormDb, TextsTooWideOrNotGbkAreRefusedByField)
 
     typeName(form, QStringLiteral("一二三四五六七八九"));
     press(form, "cb_1");
-    EXPECT_TRUE(m_boxes->texts().last().contains(QStringLiteral("“姓名”"))) << m_boxes->texts().last().toStdString();
+    EXPECT_TRUE(m_boxes->texts().last().contains(QStringLiteral("“姓名”")))
+        << m_boxes->texts().last().toStdString();
 
     typeName(form, QStringLiteral("一二三四五六七八"));
     list(form, "ddlb_1")->setEditText(QStringLiteral("一二三四五六"));

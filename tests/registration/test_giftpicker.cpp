@@ -19,10 +19,14 @@ protected:
     {
         GiftFormTest::SetUp();
         const QString sql = QStringLiteral("INSERT INTO wlryb (xm, xb, py, fw) VALUES (?, ?, ?, ?)");
-        ledger().exec(sql, {QStringLiteral("张三"), QStringLiteral("男"), QStringLiteral("zs"), QStringLiteral("同事")});
-        ledger().exec(sql, {QStringLiteral("赵四"), QStringLiteral("男"), QStringLiteral("zs"), QStringLiteral("亲戚")});
-        ledger().exec(sql, {QStringLiteral("李正书"), QStringLiteral("女"), QStringLiteral("lzs"), QStringLiteral("同学")});
-        ledger().exec(sql, {QStringLiteral("王五"), QStringLiteral("男"), QStringLiteral("ww"), QStringLiteral("朋友")});
+        ledger().exec(sql, {QStringLiteral("张三"), QStringLiteral("男"), QStringLiteral("zs"),
+                            QStringLiteral("同事")});
+        ledger().exec(sql, {QStringLiteral("赵四"), QStringLiteral("男"), QStringLiteral("zs"),
+                            QStringLiteral("亲戚")});
+        ledger().exec(sql, {QStringLiteral("李正书"), QStringLiteral("女"), QStringLiteral("lzs"),
+                            QStringLiteral("同学")});
+        ledger().exec(sql, {QStringLiteral("王五"), QStringLiteral("男"), QStringLiteral("ww"),
+                            QStringLiteral("朋友")});
     }
 
     QStringList listedNames(GiftForm& form)
@@ -63,6 +67,17 @@ TEST_P(GiftPickerDb, FindsContactsByPinyinInEitherCase)
 
     typeName(form, QStringLiteral("qx"));
     EXPECT_FALSE(grid->isVisible());
+
+    // Leaving the field after a change searches as Enter does.
+    QLineEdit* name = edit(form, "sle_2");
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("lz"));
+    EXPECT_FALSE(grid->isVisible());
+    edit(form, "sle_3")->setFocus();
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_EQ(listedNames(form), QStringList{QStringLiteral("李正书")});
+    typeName(form, QStringLiteral("qx"));
     typeName(form, QStringLiteral("李四"));
     EXPECT_FALSE(grid->isVisible());
 
