@@ -53,12 +53,15 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent)
     m_version->setText(versionText(profilePath()));
 }
 
-QString AboutWindow::profilePath() { return globals().ls_dir + QDir::separator() + QStringLiteral("pb.ini"); }
+QString AboutWindow::profilePath()
+{
+    return globals().ls_dir + QDir::separator() + QStringLiteral("pb.ini");
+}
 
 QString AboutWindow::versionText(const QString& path)
 {
-    return QStringLiteral("版本 ") + profilestring(path, QStringLiteral("other"), QStringLiteral("ver"),
-                                                   QStringLiteral("1.0.0"));
+    return QStringLiteral("版本 ") +
+           profilestring(path, QStringLiteral("other"), QStringLiteral("ver"), QStringLiteral("1.0.0"));
 }
 
 } // namespace qv

@@ -39,8 +39,8 @@ void uf_centerwindows(QWidget* window)
         return;
     const QRect screenRect = screen->geometry();
     const QSize size = window->isVisible() ? window->frameGeometry().size() : window->size();
-    const QPoint at = centeredPosition(screenRect.size(),
-                                       {units::pixelsToUnitsX(size.width()), units::pixelsToUnitsY(size.height())});
+    const QPoint at = centeredPosition(
+        screenRect.size(), {units::pixelsToUnitsX(size.width()), units::pixelsToUnitsY(size.height())});
     window->move(screenRect.topLeft() + QPoint(units::toPixelsX(at.x()), units::toPixelsY(at.y())));
 }
 

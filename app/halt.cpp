@@ -20,6 +20,9 @@ void halt()
         QCoreApplication::exit(0);
 }
 
-void setHaltHandler(std::function<void()> h) { handler() = std::move(h); }
+void setHaltHandler(std::function<void()> h)
+{
+    handler() = std::move(h);
+}
 
 } // namespace qv

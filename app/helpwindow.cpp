@@ -1,5 +1,7 @@
 #include "helpwindow.h"
 
+#include "centerwindows.h"
+
 #include "platform/units.h"
 
 #include <QDir>
@@ -35,11 +37,12 @@ QWidget* openHelpWindow()
     browser->setObjectName(QStringLiteral("help_browser"));
     browser->setOpenExternalLinks(true);
     browser->setSource(source.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + source)
-                                                          : QUrl::fromLocalFile(source));
+                                                           : QUrl::fromLocalFile(source));
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser);
     window->resize(units::toPixels(3200, 2600));
+    uf_centerwindows(window);
     return window;
 }
 

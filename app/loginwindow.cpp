@@ -64,7 +64,8 @@ LoginWindow::LoginWindow(Transaction& transaction, QWidget* parent)
     picture(this, "p_2", QStringLiteral("key.bmp"), {421, 328, 201, 156});
     blueLabel(this, "st_1", QStringLiteral("请输入代码"), {704, 84, 457, 52});
     blueLabel(this, "st_2", QStringLiteral("请输入密码"), {695, 300, 457, 52});
-    blueLabel(this, "st_3", QStringLiteral("注：默认管理员代码是7063；密码7063，请登陆后修改"), {297, 552, 1458, 56});
+    blueLabel(this, "st_3", QStringLiteral("注：默认管理员代码是7063；密码7063，请登陆后修改"),
+              {297, 552, 1458, 56});
 
     m_code = new QLineEdit(this);
     m_code->setObjectName(QStringLiteral("sle_1"));
@@ -122,12 +123,14 @@ void LoginWindow::codeCommitted()
         return;
     }
     QVariantList name, password;
-    const int foundName = m_sqlca.selectInto(QStringLiteral("SELECT name FROM czr WHERE code = ?"), {g.bh_str}, name);
+    const int foundName =
+        m_sqlca.selectInto(QStringLiteral("SELECT name FROM czr WHERE code = ?"), {g.bh_str}, name);
     const int foundPassword =
         m_sqlca.selectInto(QStringLiteral("SELECT password FROM czr WHERE code = ?"), {g.bh_str}, password);
     // A rejected code must not leave the previous operator's password behind
     // for the next attempt to be checked against.
-    if (foundName != 0 || foundPassword != 0 || name.value(0).isNull() || name.value(0).toString().isEmpty()) {
+    if (foundName != 0 || foundPassword != 0 || name.value(0).isNull() ||
+        name.value(0).toString().isEmpty()) {
         g.g_operater.clear();
         g.g_password.clear();
         m_passwordIsNull = true;

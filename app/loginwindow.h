@@ -24,9 +24,9 @@ public:
     void setMainOpener(std::function<QWidget*(Transaction&)> opener) { m_openMain = std::move(opener); }
 
     // Handlers, public so that the frame of a test can drive them.
-    void codeCommitted();  // sle_1 modified
-    void loginAttempt();   // cb_1 clicked
-    void cancel();         // cb_2 clicked
+    void codeCommitted(); // sle_1 modified
+    void loginAttempt();  // cb_1 clicked
+    void cancel();        // cb_2 clicked
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

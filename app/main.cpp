@@ -23,7 +23,8 @@ int main(int argc, char* argv[])
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        std::fputs("quorvel: no display found; run it on a desktop, or headless as: xvfb-run -a quorvel\n", stderr);
+        std::fputs("quorvel: no display found; run it on a desktop, or headless as: xvfb-run -a quorvel\n",
+                   stderr);
         return 2;
     }
     QApplication app(argc, argv);

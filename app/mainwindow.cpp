@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 
@@ -218,7 +219,8 @@ void MainWindow::refreshWindowList()
     int number = 0;
     for (QMdiSubWindow* frame : frames) {
         ++number;
-        auto* item = new QAction(QStringLiteral("&%1 %2").arg(number).arg(frame->windowTitle()), m_windowMenu);
+        auto* item =
+            new QAction(QStringLiteral("&%1 %2").arg(number).arg(frame->windowTitle()), m_windowMenu);
         item->setObjectName(QStringLiteral("windowlist"));
         item->setCheckable(true);
         item->setChecked(frame == m_mdi->activeSubWindow());
@@ -341,6 +343,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
 QWidget* openMainWindow(Transaction& transaction)
 {
     auto* frame = new MainWindow(transaction);
+    // Without a window manager (a bare X server) maximising does nothing;
+    // filling the screen first gives the same result there.
+    if (QScreen* screen = frame->screen())
+        frame->setGeometry(screen->availableGeometry());
     frame->showMaximized();
     return frame;
 }

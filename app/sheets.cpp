@@ -21,15 +21,30 @@ QHash<QString, MenuCommand>& commands()
 }
 } // namespace
 
-void registerCommand(const QString& name, MenuCommand command) { commands().insert(name, std::move(command)); }
+void registerCommand(const QString& name, MenuCommand command)
+{
+    commands().insert(name, std::move(command));
+}
 
-MenuCommand menuCommand(const QString& name) { return commands().value(name); }
+MenuCommand menuCommand(const QString& name)
+{
+    return commands().value(name);
+}
 
-void registerWindow(const QString& name, WindowFactory factory) { registry().insert(name, std::move(factory)); }
+void registerWindow(const QString& name, WindowFactory factory)
+{
+    registry().insert(name, std::move(factory));
+}
 
-void unregisterWindow(const QString& name) { registry().remove(name); }
+void unregisterWindow(const QString& name)
+{
+    registry().remove(name);
+}
 
-WindowFactory windowFactory(const QString& name) { return registry().value(name); }
+WindowFactory windowFactory(const QString& name)
+{
+    return registry().value(name);
+}
 
 // The task windows, one line each, by the name the menu uses:
 //   sheets      w_lwdj w_ldpy w_dbcl w_gwgd w_fwng w_sgsh w_wjfx w_wjgd
@@ -38,8 +53,6 @@ WindowFactory windowFactory(const QString& name) { return registry().value(name)
 //   top-level   w_czrsz
 //   command     datainit (registerCommand)
 // e.g. registerWindow(QStringLiteral("w_lwdj"), [](Transaction& t) { return new GiftForm(t, …); });
-void registerTaskWindows()
-{
-}
+void registerTaskWindows() {}
 
 } // namespace qv

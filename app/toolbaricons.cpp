@@ -178,13 +178,25 @@ Drawing drawingFor(const QString& name)
     if (name == QLatin1String("DropDownListBox!"))
         return [](QPainter& p) { envelope(p, false); };
     if (name == QLatin1String("Custom065!"))
-        return [](QPainter& p) { person(p, {9, 10}, 1, kReceived); magnifier(p, kInk); };
+        return [](QPainter& p) {
+            person(p, {9, 10}, 1, kReceived);
+            magnifier(p, kInk);
+        };
     if (name == QLatin1String("SetNextStatement!"))
-        return [](QPainter& p) { person(p, {9, 10}, 1, kGiven); magnifier(p, kInk); };
+        return [](QPainter& p) {
+            person(p, {9, 10}, 1, kGiven);
+            magnifier(p, kInk);
+        };
     if (name == QLatin1String("Custom014!"))
-        return [](QPainter& p) { list(p, kReceived); magnifier(p, kInk); };
+        return [](QPainter& p) {
+            list(p, kReceived);
+            magnifier(p, kInk);
+        };
     if (name == QLatin1String("Cascade!"))
-        return [](QPainter& p) { list(p, kGiven); magnifier(p, kInk); };
+        return [](QPainter& p) {
+            list(p, kGiven);
+            magnifier(p, kInk);
+        };
     if (name == QLatin1String("CreateIndex!"))
         return [](QPainter& p) { bars(p, kReceived); };
     if (name == QLatin1String("Update!"))

@@ -22,7 +22,10 @@ using namespace qv;
 
 namespace {
 
-QAction* item(QWidget* frame, const char* name) { return frame->findChild<QAction*>(QLatin1String(name)); }
+QAction* item(QWidget* frame, const char* name)
+{
+    return frame->findChild<QAction*>(QLatin1String(name));
+}
 
 void settle()
 {
@@ -137,7 +140,8 @@ TEST(MainFrame, ASheetOpensOnceAndTheWindowListBringsSheetsBack)
     emit first->aboutToShow();
     QAction* listed = nullptr;
     for (QAction* a : first->actions())
-        if (a->objectName() == QLatin1String("windowlist") && a->text().contains(QStringLiteral("w_ldpy 标题")))
+        if (a->objectName() == QLatin1String("windowlist") &&
+            a->text().contains(QStringLiteral("w_ldpy 标题")))
             listed = a;
     ASSERT_TRUE(listed);
     listed->trigger();
