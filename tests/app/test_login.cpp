@@ -145,6 +145,21 @@ TEST_P(Login, APasswordCommittedWithEnterIsOneAttemptAndOkAnother)
     EXPECT_EQ(boxes->shown().size(), 2);
 }
 
+TEST_P(Login, LeavingTheCodeFieldCommitsItOnceAndOnlyAfterAnEdit)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    code->setFocus();
+    QTest::keyClicks(code, QStringLiteral("9999"));
+    ok->setFocus(); // Tab or a click elsewhere
+    EXPECT_EQ(boxes->texts(), QStringList{kCodeError});
+    EXPECT_EQ(globals().input_cc, 1);
+    code->setFocus();
+    ok->setFocus();
+    EXPECT_EQ(boxes->shown().size(), 1) << "an unchanged field is not looked up again";
+    EXPECT_EQ(globals().input_cc, 1);
+}
+
 TEST_P(Login, AStoredPasswordWithTrailingBlanksNeverMatches)
 {
     ledger().exec(QStringLiteral("UPDATE czr SET password = ? WHERE code = ?"),
