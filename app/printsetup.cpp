@@ -1,15 +1,10 @@
 #include "printsetup.h"
 
+#include "platform/printing.h"
+
 #include <QPrintDialog>
-#include <QPrinter>
 
 namespace qv {
-
-QPrinter& sharedPrinter()
-{
-    static QPrinter printer(QPrinter::HighResolution);
-    return printer;
-}
 
 void printsetup(QWidget* parent)
 {
