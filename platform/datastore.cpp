@@ -39,6 +39,8 @@ QVariant DataStore::normalise(int column, const QVariant& value) const
         return ok ? QVariant(n) : QVariant();
     }
     case ColumnType::Text:
+        if (value.typeId() == QMetaType::QString)
+            return value;
         break;
     }
     return value.toString();
@@ -64,25 +66,24 @@ long DataStore::retrieve(const QVariantList& arguments)
         m_error = QStringLiteral("%1 的检索参数与定义不符").arg(m_def.name);
         return -1;
     }
-    auto query = m_tr->open(bound->first, bound->second);
     emit aboutToReset();
     m_rows.clear();
     m_deleted.clear();
-    if (!query) {
+    const int n = int(m_def.columns.size());
+    const int rc = m_tr->selectRows(bound->first, bound->second, [&](QVector<QVariant>&& cells) {
+        Row row;
+        row.values = std::move(cells);
+        row.values.resize(n);
+        for (int c = 0; c < n; ++c)
+            row.values[c] = normalise(c + 1, row.values[c]);
+        row.original = row.values;
+        m_rows.append(std::move(row));
+    });
+    if (rc != 0) {
+        m_rows.clear();
         m_error = m_tr->SQLErrText;
         emit didReset();
         return -1;
-    }
-    const int n = int(m_def.columns.size());
-    const int available = query->record().count();
-    while (query->next()) {
-        Row row;
-        row.values.resize(n);
-        row.changed.fill(false, n);
-        for (int c = 0; c < n && c < available; ++c)
-            row.values[c] = normalise(c + 1, query->value(c));
-        row.original = row.values;
-        m_rows.append(std::move(row));
     }
     emit didReset();
     return rowCount();
@@ -99,7 +100,6 @@ long DataStore::insertRow(long beforeRow)
     Row row;
     row.values.resize(n);
     row.original.resize(n);
-    row.changed.fill(false, n);
     row.isNew = true;
     const long at = (beforeRow <= 0 || beforeRow > rowCount()) ? rowCount() + 1 : beforeRow;
     emit rowAboutToBeInserted(at);
@@ -130,8 +130,12 @@ bool DataStore::setItem(long row, int column, const QVariant& value)
     const bool same = (v.isNull() && r.values[column - 1].isNull()) ||
                       (!v.isNull() && !r.values[column - 1].isNull() && v == r.values[column - 1]);
     r.values[column - 1] = v;
-    if (!same)
+    if (!same) {
+        // Rows carry change flags only once edited: a large retrieve stays lean.
+        if (r.changed.isEmpty())
+            r.changed.fill(false, m_def.columns.size());
         r.changed[column - 1] = true;
+    }
     emit itemChanged(row, column);
     return true;
 }
@@ -192,7 +196,8 @@ RowStatus DataStore::rowStatus(long row, RowBuffer buffer) const
 
 bool DataStore::itemModified(long row, int column) const
 {
-    return validRow(row) && validColumn(column) && m_rows[row - 1].changed[column - 1];
+    return validRow(row) && validColumn(column) && column <= m_rows[row - 1].changed.size() &&
+           m_rows[row - 1].changed[column - 1];
 }
 
 long DataStore::find(const std::function<bool(const DataStore&, long)>& predicate, long first, long last) const
@@ -403,7 +408,7 @@ void DataStore::resetUpdate()
     m_deleted.clear();
     for (Row& row : m_rows) {
         row.original = row.values;
-        row.changed.fill(false);
+        row.changed.clear();
         row.isNew = false;
     }
 }
@@ -414,8 +419,14 @@ Money DataStore::sum(const QString& column) const
     Money total;
     if (!c)
         return total;
-    for (long r = 1; r <= rowCount(); ++r)
-        total += getItemMoney(r, column);
+    const int moneyType = qMetaTypeId<Money>();
+    for (const Row& row : m_rows) {
+        const QVariant& v = row.values[c - 1];
+        if (v.userType() == moneyType)
+            total += *static_cast<const Money*>(v.constData());
+        else if (auto m = Money::fromVariant(v))
+            total += *m;
+    }
     return total;
 }
 

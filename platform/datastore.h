@@ -106,7 +106,7 @@ private:
     {
         QVector<QVariant> values;
         QVector<QVariant> original;
-        QVector<bool> changed;
+        QVector<bool> changed; // empty = nothing changed
         bool isNew = false;
         bool modified() const;
     };

@@ -66,4 +66,6 @@ private:
 
 } // namespace qv
 
+// Eight plain bytes: QVariant keeps it inline, without a heap cell per amount.
+Q_DECLARE_TYPEINFO(qv::Money, Q_PRIMITIVE_TYPE);
 Q_DECLARE_METATYPE(qv::Money)

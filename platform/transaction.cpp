@@ -8,6 +8,12 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include <QSqlDriver>
+
+#ifdef QUORVEL_SQLITE_NATIVE_READ
+#include <sqlite3.h>
+#endif
+
 #include <atomic>
 
 namespace qv {
@@ -307,6 +313,128 @@ int Transaction::selectInto(const QString& sql, const QVariantList& values, QVar
 std::optional<QSqlQuery> Transaction::open(const QString& sql, const QVariantList& values)
 {
     return run(sql, values);
+}
+
+#ifdef QUORVEL_SQLITE_NATIVE_READ
+namespace {
+
+// The library handle behind Qt's SQLite connection. Only valid because Qt's
+// plugin and this program share the system's libsqlite3.
+sqlite3* nativeSqlite(const QSqlDatabase& db)
+{
+    if (db.driverName() != QLatin1String("QSQLITE"))
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+bool bindNative(sqlite3_stmt* stmt, const QVariantList& values)
+{
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant v = sqlValue(values[i]);
+        int rc = SQLITE_OK;
+        if (v.isNull() || !v.isValid()) {
+            rc = sqlite3_bind_null(stmt, i + 1);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Long:
+            case QMetaType::ULong:
+                rc = sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
+                break;
+            case QMetaType::Double:
+                rc = sqlite3_bind_double(stmt, i + 1, v.toDouble());
+                break;
+            default: {
+                const QByteArray utf8 = v.toString().toUtf8();
+                rc = sqlite3_bind_text(stmt, i + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+            }
+            }
+        }
+        if (rc != SQLITE_OK)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+#endif
+
+int Transaction::selectRows(const QString& sql, const QVariantList& values,
+                            const std::function<void(QVector<QVariant>&&)>& onRow)
+{
+    if (!isConnected())
+        return fail(QStringLiteral("数据库没有连接"), sql) ? 0 : -1;
+#ifdef QUORVEL_SQLITE_NATIVE_READ
+    if (sqlite3* db = nativeSqlite(database())) {
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray text = sql.toUtf8();
+        auto nativeFail = [&] {
+            fail(QString::fromUtf8(sqlite3_errmsg(db)), sql);
+            sqlite3_finalize(stmt);
+            return -1;
+        };
+        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
+            return nativeFail();
+        if (!bindNative(stmt, values))
+            return nativeFail();
+        const int columns = sqlite3_column_count(stmt);
+        qint64 rows = 0;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            QVector<QVariant> row(columns);
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    row[c] = QVariant(qlonglong(sqlite3_column_int64(stmt, c)));
+                    break;
+                case SQLITE_FLOAT:
+                    row[c] = QVariant(sqlite3_column_double(stmt, c));
+                    break;
+                case SQLITE_TEXT: {
+                    const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                    row[c] = QVariant(QString::fromUtf8(chars, sqlite3_column_bytes(stmt, c)));
+                    break;
+                }
+                case SQLITE_BLOB: {
+                    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+                    row[c] = QVariant(QByteArray(bytes, sqlite3_column_bytes(stmt, c)));
+                    break;
+                }
+                default:
+                    break;
+                }
+            }
+            onRow(std::move(row));
+            ++rows;
+        }
+        if (rc != SQLITE_DONE)
+            return nativeFail();
+        sqlite3_finalize(stmt);
+        succeed(sql);
+        SQLNRows = rows;
+        return 0;
+    }
+#endif
+    auto query = run(sql, values);
+    if (!query)
+        return -1;
+    const int columns = query->record().count();
+    qint64 rows = 0;
+    while (query->next()) {
+        QVector<QVariant> row(columns);
+        for (int c = 0; c < columns; ++c)
+            row[c] = query->value(c);
+        onRow(std::move(row));
+        ++rows;
+    }
+    SQLNRows = rows;
+    return 0;
 }
 
 Transaction& sqlca()

@@ -5,7 +5,7 @@ set -euo pipefail
 
 run_packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev
+    qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev libsqlite3-dev
     fonts-noto-cjk xvfb xauth
 )
 test_packages=(
