@@ -2,6 +2,9 @@
 
 #include "aboutwindow.h"
 
+#include "maintenance/contactswindow.h"
+#include "registration/giftform.h"
+
 #include <QHash>
 
 namespace qv {
@@ -46,13 +49,17 @@ WindowFactory windowFactory(const QString& name)
     return registry().value(name);
 }
 
-// The task windows, one line each, by the name the menu uses:
-//   sheets      w_lwdj w_ldpy w_dbcl w_gwgd w_fwng w_sgsh w_wjfx w_wjgd
-//               w_lwcx w_fwcx w_tjfx w_wlrywh w_jlk_wh w_lsk_wh
-//   modal       w_ndtj (w_about is the shell's own, above)
+// The task windows, one line each, by the name the menu uses. Still to come:
+//   sheets      w_ldpy w_dbcl w_gwgd w_sgsh w_wjfx w_wjgd w_lwcx w_fwcx w_tjfx w_jlk_wh w_lsk_wh
+//   modal       w_ndtj
 //   top-level   w_czrsz
 //   command     datainit (registerCommand)
-// e.g. registerWindow(QStringLiteral("w_lwdj"), [](Transaction& t) { return new GiftForm(t, …); });
-void registerTaskWindows() {}
+void registerTaskWindows()
+{
+    registerWindow(QStringLiteral("w_lwdj"),
+                   [](Transaction& t) { return createGiftForm(GiftKind::Received, t); });
+    registerWindow(QStringLiteral("w_fwng"), [](Transaction& t) { return createGiftForm(GiftKind::Given, t); });
+    registerWindow(QStringLiteral("w_wlrywh"), [](Transaction& t) -> QWidget* { return new ContactsWindow(t); });
+}
 
 } // namespace qv

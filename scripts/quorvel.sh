@@ -12,7 +12,7 @@ home="${QUORVEL_HOME:-$HOME/Quorvel}"
 mkdir -p "$home"
 cd "$home"
 # Pictures and the manual are refreshed; the ledger and pb.ini never are.
-for f in "$top"/resources/images/*; do
+for f in "$top"/resources/images/*.bmp "$top"/resources/images/*.ico; do
     [ -e "$f" ] && cp -f "$f" "$home/"
 done
 if [ -d "$top/resources/help" ]; then

@@ -5,7 +5,7 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 
 "$top/scripts/deps.sh" test
-"$top/scripts/build.sh" -DQUORVEL_BUILD_TESTS=ON
+"$top/scripts/build.sh" -DQUORVEL_BUILD_TESTS=ON -DQUORVEL_BUILD_BENCH=ON
 
 # A throw-away PostgreSQL cluster on a Unix socket in a temporary directory.
 pgbin="$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n1)"

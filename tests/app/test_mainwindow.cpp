@@ -287,3 +287,35 @@ TEST_P(MainFrameDb, ExitSystemEndsWithoutAsking)
 }
 
 QV_LEDGER_TEST_SUITE(MainFrameDb);
+
+class MenuWiringDb : public qv::test::LedgerTest
+{
+};
+
+TEST_P(MenuWiringDb, TheMenuOpensTheRegistrationFormsAndTheContactsWindowAsSheets)
+{
+    installScriptedMessageBoxes();
+    setHaltHandler([] {});
+    registerTaskWindows();
+    {
+        MainWindow frame(sqlca());
+        frame.show();
+        const QList<std::tuple<const char*, const char*, const char*>> items = {
+            {"m_1_1", "w_lwdj", "收情登记"}, {"m_3_1", "w_fwng", "送情登记"}, {"m_2_1", "w_wlrywh", "往来人员设置"}};
+        for (const auto& [action, name, title] : items) {
+            item(&frame, action)->trigger();
+            QMdiSubWindow* sheet = frame.clientArea()->activeSubWindow();
+            ASSERT_TRUE(sheet && sheet->widget()) << action;
+            EXPECT_EQ(sheet->widget()->objectName(), QLatin1String(name));
+            EXPECT_EQ(sheet->widget()->windowTitle(), QString::fromUtf8(title));
+        }
+        EXPECT_EQ(frame.clientArea()->subWindowList().size(), 3);
+        frame.clientArea()->closeAllSubWindows();
+        settle();
+    }
+    for (const char* name : {"w_lwdj", "w_fwng", "w_wlrywh"})
+        unregisterWindow(QLatin1String(name));
+    setHaltHandler({});
+}
+
+QV_LEDGER_TEST_SUITE(MenuWiringDb);
