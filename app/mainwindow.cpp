@@ -257,10 +257,15 @@ QWidget* MainWindow::openSheet(const QString& name)
         return nullptr;
     if (sheet->objectName().isEmpty())
         sheet->setObjectName(name);
+    // Windows laid out by hand give no size hint; keep the size they were
+    // designed at, or the sub-window would shrink to its title bar.
+    const QSize designed = sheet->testAttribute(Qt::WA_Resized) ? sheet->size() : QSize();
     QMdiSubWindow* frame = m_mdi->addSubWindow(sheet);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     new SheetWatcher(sheet, frame);
     frame->show();
+    if (designed.isValid())
+        frame->resize(designed + (frame->size() - sheet->size()));
     m_mdi->setActiveSubWindow(frame);
     return sheet;
 }

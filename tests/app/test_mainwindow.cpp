@@ -308,6 +308,9 @@ TEST_P(MenuWiringDb, TheMenuOpensTheRegistrationFormsAndTheContactsWindowAsSheet
             ASSERT_TRUE(sheet && sheet->widget()) << action;
             EXPECT_EQ(sheet->widget()->objectName(), QLatin1String(name));
             EXPECT_EQ(sheet->widget()->windowTitle(), QString::fromUtf8(title));
+            // Opened at its designed size, not shrunk to a title bar.
+            EXPECT_GT(sheet->widget()->width(), 400) << name;
+            EXPECT_GT(sheet->widget()->height(), 200) << name;
         }
         EXPECT_EQ(frame.clientArea()->subWindowList().size(), 3);
         frame.clientArea()->closeAllSubWindows();
