@@ -11,6 +11,7 @@
 #include "platform/transaction.h"
 #include "platform/units.h"
 
+#include <algorithm>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDialog>
@@ -266,6 +267,12 @@ QWidget* MainWindow::openSheet(const QString& name)
     frame->show();
     if (designed.isValid())
         frame->resize(designed + (frame->size() - sheet->size()));
+    // Every sheet is placed the same way: cascaded from the top left, and
+    // kept inside the client area as far as its size allows.
+    const int step = 24 * int(m_mdi->subWindowList().size() - 1);
+    const QSize area = m_mdi->viewport()->size();
+    frame->move(std::max(0, std::min(step, area.width() - frame->width())),
+                std::max(0, std::min(step, area.height() - frame->height())));
     m_mdi->setActiveSubWindow(frame);
     return sheet;
 }
