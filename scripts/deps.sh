@@ -9,7 +9,7 @@ run_packages=(
     fonts-noto-cjk xvfb xauth
 )
 test_packages=(
-    googletest libgtest-dev postgresql sqlite3
+    googletest libgtest-dev postgresql sqlite3 poppler-utils
 )
 
 wanted=("${run_packages[@]}")
@@ -32,5 +32,5 @@ if [ ${#missing[@]} -gt 0 ]; then
     fi
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    apt-get install -y -qq "${missing[@]}"
 fi
