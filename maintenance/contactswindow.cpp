@@ -1,5 +1,6 @@
 #include "contactswindow.h"
 
+#include "data/dropdowns.h"
 #include "platform/datastore.h"
 #include "platform/datawindow.h"
 #include "platform/gbktext.h"
@@ -67,20 +68,6 @@ ReportDef contactsDefinition()
     def.rowColor = [](const DataStore&, long row) {
         return row % 2 == 0 ? QColor(255, 255, 255) : QColor(180, 255, 200);
     };
-    return def;
-}
-
-ReportDef categoriesDefinition()
-{
-    ReportDef def;
-    def.name = QStringLiteral("dddw_fl");
-    def.select = QStringLiteral("SELECT fwz FROM fwfz");
-    ColumnDef fwz;
-    fwz.name = QStringLiteral("fwz");
-    fwz.caption = QStringLiteral("分类");
-    fwz.gbkWidth = 16;
-    fwz.widthUnits = 206;
-    def.columns = {fwz};
     return def;
 }
 

@@ -16,8 +16,6 @@ class Transaction;
 // "dw_wlrywh": every contact of wlryb, all nine columns editable and
 // written back by the name.
 ReportDef contactsDefinition();
-// "dddw_fl": the relationship categories a contact's fw is chosen from.
-ReportDef categoriesDefinition();
 
 // w_wlrywh, "往来人员设置": the contacts in one editable grid, saved at once.
 // The pinyin code of a row follows its name on every change of the row.
