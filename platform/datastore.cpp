@@ -17,6 +17,13 @@ int ReportDef::columnIndex(const QString& column) const
     return 0;
 }
 
+namespace {
+QString formatMoney(const ColumnDef& column, Money amount)
+{
+    return amount.format(column.format.isEmpty() ? QStringView(u"0.00") : QStringView(column.format));
+}
+} // namespace
+
 bool DataStore::Row::modified() const { return std::any_of(changed.begin(), changed.end(), [](bool b) { return b; }); }
 
 DataStore::DataStore(ReportDef def, QObject* parent) : QObject(parent), m_def(std::move(def)) {}
@@ -163,10 +170,8 @@ QString DataStore::getItemString(long row, int column) const
     const QVariant v = getItem(row, column);
     if (v.isNull())
         return {};
-    if (v.userType() == qMetaTypeId<Money>()) {
-        const QString& format = m_def.columns[column - 1].format;
-        return v.value<Money>().format(format.isEmpty() ? QStringView(u"0.00") : QStringView(format));
-    }
+    if (v.userType() == qMetaTypeId<Money>())
+        return formatMoney(m_def.columns[column - 1], v.value<Money>());
     return v.toString();
 }
 
@@ -428,6 +433,15 @@ Money DataStore::sum(const QString& column) const
             total += *m;
     }
     return total;
+}
+
+QString DataStore::totalText(const TotalDef& total) const
+{
+    const int c = m_def.columnIndex(total.column);
+    if (!c)
+        return {};
+    const QString amount = formatMoney(m_def.columns[c - 1], sum(total.column));
+    return total.label.isEmpty() ? amount : total.label + QLatin1Char(' ') + amount;
 }
 
 } // namespace qv

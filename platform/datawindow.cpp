@@ -464,10 +464,7 @@ QList<QPair<int, QString>> DataWindow::totalsTexts() const
         const int vc = m_model->viewColumn(c);
         if (vc < 0)
             continue;
-        const QString& format = def.columns[c - 1].format;
-        const QString amount =
-            m_store->sum(total.column).format(format.isEmpty() ? QStringView(u"0.00") : QStringView(format));
-        texts.append({vc, total.label.isEmpty() ? amount : total.label + QLatin1Char(' ') + amount});
+        texts.append({vc, m_store->totalText(total)});
     }
     return texts;
 }

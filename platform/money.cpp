@@ -1,5 +1,7 @@
 #include "money.h"
 
+#include "variants.h"
+
 #include <cmath>
 
 namespace qv {
@@ -65,14 +67,9 @@ std::optional<Money> Money::fromVariant(const QVariant& value)
 {
     if (value.isNull() || !value.isValid())
         return std::nullopt;
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::ULong:
+    if (holdsInteger(value))
         return Money(value.toLongLong() * 100);
+    switch (value.typeId()) {
     case QMetaType::Double:
     case QMetaType::Float: {
         const double d = value.toDouble();

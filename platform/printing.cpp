@@ -186,11 +186,7 @@ int printStore(const DataStore& store, QPrinter& printer)
                 for (const TotalDef& total : def.totals) {
                     if (total.column.compare(col.name, Qt::CaseInsensitive) != 0)
                         continue;
-                    const QString amount =
-                        store.sum(total.column)
-                            .format(col.format.isEmpty() ? QStringView(u"0.00") : QStringView(col.format));
-                    const QString text =
-                        total.label.isEmpty() ? amount : total.label + QLatin1Char(' ') + amount;
+                    const QString text = store.totalText(total);
                     p.drawText(QRectF(x, y, l.widths[i], l.rowHeight).adjusted(pad, 0, -pad, 0),
                                int(Qt::AlignRight | Qt::AlignVCenter | Qt::TextDontClip), text);
                 }

@@ -1,6 +1,7 @@
 #include "transaction.h"
 
 #include "money.h"
+#include "variants.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -337,24 +338,13 @@ bool bindNative(sqlite3_stmt* stmt, const QVariantList& values)
         int rc = SQLITE_OK;
         if (v.isNull() || !v.isValid()) {
             rc = sqlite3_bind_null(stmt, i + 1);
+        } else if (holdsInteger(v)) {
+            rc = sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
+        } else if (v.typeId() == QMetaType::Double) {
+            rc = sqlite3_bind_double(stmt, i + 1, v.toDouble());
         } else {
-            switch (v.typeId()) {
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-            case QMetaType::Long:
-            case QMetaType::ULong:
-                rc = sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
-                break;
-            case QMetaType::Double:
-                rc = sqlite3_bind_double(stmt, i + 1, v.toDouble());
-                break;
-            default: {
-                const QByteArray utf8 = v.toString().toUtf8();
-                rc = sqlite3_bind_text(stmt, i + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-            }
-            }
+            const QByteArray utf8 = v.toString().toUtf8();
+            rc = sqlite3_bind_text(stmt, i + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
         }
         if (rc != SQLITE_OK)
             return false;
@@ -368,8 +358,10 @@ bool bindNative(sqlite3_stmt* stmt, const QVariantList& values)
 int Transaction::selectRows(const QString& sql, const QVariantList& values,
                             const std::function<void(QVector<QVariant>&&)>& onRow)
 {
-    if (!isConnected())
-        return fail(QStringLiteral("数据库没有连接"), sql) ? 0 : -1;
+    if (!isConnected()) {
+        fail(QStringLiteral("数据库没有连接"), sql);
+        return -1;
+    }
 #ifdef QUORVEL_SQLITE_NATIVE_READ
     if (sqlite3* db = nativeSqlite(database())) {
         sqlite3_stmt* stmt = nullptr;

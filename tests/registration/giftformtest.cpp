@@ -35,48 +35,6 @@ GiftForm& GiftFormTest::open(GiftKind kind)
     return form;
 }
 
-QLineEdit* GiftFormTest::edit(GiftForm& form, const char* name)
-{
-    auto* w = form.findChild<QLineEdit*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-
-QComboBox* GiftFormTest::list(GiftForm& form, const char* name)
-{
-    auto* w = form.findChild<QComboBox*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-
-QDateEdit* GiftFormTest::date(GiftForm& form, const char* name)
-{
-    auto* w = form.findChild<QDateEdit*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-
-QPushButton* GiftFormTest::button(GiftForm& form, const char* name)
-{
-    auto* w = form.findChild<QPushButton*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-
-AmountEdit* GiftFormTest::amount(GiftForm& form)
-{
-    auto* w = form.findChild<AmountEdit*>(QStringLiteral("em_2"));
-    EXPECT_NE(w, nullptr);
-    return w;
-}
-
-QTableView* GiftFormTest::picker(GiftForm& form)
-{
-    auto* w = form.findChild<QTableView*>(QStringLiteral("dw_1"));
-    EXPECT_NE(w, nullptr);
-    return w;
-}
-
 void GiftFormTest::typeText(QWidget* widget, const QString& text)
 {
     // Letters come from the keyboard, Chinese from the input method.

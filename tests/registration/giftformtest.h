@@ -10,16 +10,13 @@
 
 #include <memory>
 
-class QComboBox;
-class QDateEdit;
-class QLineEdit;
-class QPushButton;
-class QTableView;
-class QWidget;
+#include "registration/amountedit.h"
 
-namespace qv {
-class AmountEdit;
-}
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
 
 // A registration form on the test ledger, with a clock the test sets, and
 // the message boxes it shows.
@@ -31,12 +28,20 @@ protected:
 
     qv::GiftForm& open(qv::GiftKind kind);
 
-    QLineEdit* edit(qv::GiftForm& form, const char* name);
-    QComboBox* list(qv::GiftForm& form, const char* name);
-    QDateEdit* date(qv::GiftForm& form, const char* name);
-    QPushButton* button(qv::GiftForm& form, const char* name);
-    qv::AmountEdit* amount(qv::GiftForm& form);
-    QTableView* picker(qv::GiftForm& form);
+    // A control of the form by its name; a missing one fails the test.
+    template <class T>
+    static T* child(qv::GiftForm& form, const char* name)
+    {
+        auto* w = form.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QLineEdit* edit(qv::GiftForm& form, const char* name) { return child<QLineEdit>(form, name); }
+    QComboBox* list(qv::GiftForm& form, const char* name) { return child<QComboBox>(form, name); }
+    QDateEdit* date(qv::GiftForm& form, const char* name) { return child<QDateEdit>(form, name); }
+    QPushButton* button(qv::GiftForm& form, const char* name) { return child<QPushButton>(form, name); }
+    qv::AmountEdit* amount(qv::GiftForm& form) { return child<qv::AmountEdit>(form, "em_2"); }
+    QTableView* picker(qv::GiftForm& form) { return child<QTableView>(form, "dw_1"); }
 
     static void typeText(QWidget* widget, const QString& text);
     // Types as the operator does: the whole field replaced, then Enter.
