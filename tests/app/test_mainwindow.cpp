@@ -312,8 +312,9 @@ TEST_P(MenuWiringDb, TheMenuOpensTheRegistrationFormsAndTheContactsWindowAsSheet
             EXPECT_GT(sheet->widget()->width(), 400) << name;
             EXPECT_GT(sheet->widget()->height(), 200) << name;
             EXPECT_GE(sheet->x(), 0);
-            if (sheet->width() <= frame.clientArea()->viewport()->width())
+            if (sheet->width() <= frame.clientArea()->viewport()->width()) {
                 EXPECT_LE(sheet->geometry().right(), frame.clientArea()->viewport()->width()) << name;
+            }
         }
         EXPECT_EQ(frame.clientArea()->subWindowList().size(), 3);
         frame.clientArea()->closeAllSubWindows();

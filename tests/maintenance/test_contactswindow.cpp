@@ -131,8 +131,9 @@ TEST_P(ContactsWindowTest, OpensWithTheContactsAndTheDesignedControls)
         texts << buttons[i]->text();
         EXPECT_EQ(buttons[i]->y(), buttons[0]->y()) << "one row";
         EXPECT_GT(buttons[i]->y(), dw->geometry().bottom()) << "below the grid";
-        if (i)
+        if (i) {
             EXPECT_GT(buttons[i]->x(), buttons[i - 1]->x());
+        }
     }
     EXPECT_EQ(texts, (QStringList{"增加", "删除", "保存", "打印", "退出"}));
 }
