@@ -19,7 +19,7 @@ int fillFromLookup(QComboBox& ddlb, Transaction& transaction, const QString& tab
     auto cursor = transaction.open(QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") + table);
     if (cursor) {
         // The count, not the cursor, decides how many items are appended: a
-        // fetch past the end leaves the previous value, as the old lists did.
+        // fetch past the end leaves the previous value in place.
         for (long i = 0; i < count; ++i) {
             if (cursor->next())
                 last = cursor->value(0).toString();

@@ -2,7 +2,7 @@
 
 #include "data/dropdowns.h"
 #include "platform/datastore.h"
-#include "platform/datawindow.h"
+#include "platform/reportgrid.h"
 #include "platform/gbktext.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
@@ -16,7 +16,7 @@ namespace qv {
 
 namespace {
 
-// The window as designed, less the old runtime's title bar and borders,
+// The window as designed, less a title bar and borders,
 // which the designed size included.
 constexpr int kClientWidth = 3534 - 32;
 constexpr int kClientHeight = 2232 - 132;
@@ -76,14 +76,14 @@ ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent) : QWid
     setObjectName(QStringLiteral("w_wlrywh"));
     setWindowTitle(QStringLiteral("往来人员设置"));
     QFont f = font();
-    // 宋体 at the old runtime's 9 points; where it is missing, the Song
+    // 宋体 at 9 points; where it is missing, the Song
     // face of Noto stands in, with Latin digits narrow enough for the columns.
     f.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC")});
     f.setPointSize(9);
     setFont(f);
     resize(units::toPixels(kClientWidth, kClientHeight));
 
-    m_dw1 = new DataWindow(contactsDefinition(), this);
+    m_dw1 = new ReportGrid(contactsDefinition(), this);
     m_dw1->setObjectName(QStringLiteral("dw_1"));
     m_dw1->setDropDownDefinition(categoriesDefinition());
 
@@ -110,7 +110,7 @@ ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent) : QWid
     setTabOrder(m_cb3, m_cb4);
     setTabOrder(m_cb4, m_cb5);
 
-    connect(m_dw1, &DataWindow::itemChanged, this,
+    connect(m_dw1, &ReportGrid::itemChanged, this,
             [this](long row, const QString&, const QVariant&) { recomputePinyin(row); });
     connect(m_cb1, &QPushButton::clicked, this, &ContactsWindow::addRow);
     connect(m_cb2, &QPushButton::clicked, this, &ContactsWindow::deleteRow);
@@ -146,7 +146,7 @@ void ContactsWindow::openWindow()
     m_word.load(m_tr);
     m_dw1->setTransObject(&m_tr);
     m_dw1->retrieve();
-    m_dw1->setRowFocusIndicator(DataWindow::FocusIndicator::Hand);
+    m_dw1->setRowFocusIndicator(ReportGrid::FocusIndicator::Hand);
 }
 
 // The row edited is the one whose code is recomputed: by the time an edit

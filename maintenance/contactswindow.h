@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace qv {
 
-class DataWindow;
+class ReportGrid;
 class Transaction;
 
 // "dw_wlrywh": every contact of wlryb, all nine columns editable and
@@ -25,7 +25,7 @@ class ContactsWindow : public QWidget
 public:
     explicit ContactsWindow(Transaction& transaction, QWidget* parent = nullptr);
 
-    DataWindow* grid() const { return m_dw1; }
+    ReportGrid* grid() const { return m_dw1; }
     const PinyinTable& pinyinTable() const { return m_word; }
 
 protected:
@@ -45,7 +45,7 @@ private:
 
     Transaction& m_tr;
     PinyinTable m_word; // lds_word
-    DataWindow* m_dw1;
+    ReportGrid* m_dw1;
     QLabel* m_st1;
     QPushButton* m_cb1;
     QPushButton* m_cb2;

@@ -226,7 +226,7 @@ long DataStore::findText(const QString& column, const QString& value, long first
 namespace {
 
 // Texts sort in GBK byte order, which puts the common characters in pinyin
-// order, as the ledger's users expect from their old reports.
+// order, the order Chinese household ledgers are read in.
 int compareValues(const QVariant& a, const QVariant& b)
 {
     if (a.isNull() || b.isNull())

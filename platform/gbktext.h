@@ -22,7 +22,7 @@ QString firstUnencodable(QStringView text);
 // which is never less than what would be stored after it is corrected.
 int len(QStringView text);
 
-// Byte-wise left and mid (mid's start is 1-based, as the old runtime's). A
+// Byte-wise left and mid (mid's start is 1-based, as in the window code). A
 // cut through the middle of a two-byte character keeps the lone byte, which
 // decodes to U+FFFD; callers that need raw units use the QByteArray forms.
 QString left(QStringView text, int bytes);

@@ -42,7 +42,7 @@ private:
     bool m_trailingNewline = true;
 };
 
-// The old runtime's calls, on a file path. A missing file or key gives the
+// Single-value reads and writes on a file path. A missing file or key gives the
 // default; setprofilestring returns 1 on success and -1 on failure.
 QString profilestring(const QString& file, const QString& section, const QString& key,
                       const QString& defaultValue);

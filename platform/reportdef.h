@@ -43,8 +43,7 @@ struct TotalDef
     QString label;
 };
 
-// A report definition: what the old runtime kept in a compiled layout file,
-// here as plain data. Windows and datastores are bound to one of these.
+// A report definition as plain data: columns, SELECT, update table and key. Windows and datastores are bound to one of these.
 struct ReportDef
 {
     QString name;         // e.g. "dw_wlrywh"

@@ -4,7 +4,7 @@
 
 namespace qv::units {
 
-// Window and report layouts are designed in the old runtime's layout units:
+// Window and report layouts are designed in abstract layout units:
 // about 0.2286 px horizontally and 0.25 px vertically at 96 dpi (a 3630 x 2296
 // window is about 830 x 575 px). Scaled with the primary screen's logical DPI
 // so that every window keeps its designed proportions.

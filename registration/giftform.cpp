@@ -10,7 +10,7 @@
 #include "platform/units.h"
 
 #include <QComboBox>
-#include <QDateEdit>
+#include "platform/dateedit.h"
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -23,7 +23,6 @@ namespace qv {
 namespace {
 
 const QString kTitle = QStringLiteral("提示");
-const QString kDateDisplay = QStringLiteral("yyyy年MM月dd日");
 const QString kDefaultReason = QStringLiteral("升职");
 const QString kDefaultObject = QStringLiteral("本人");
 
@@ -58,9 +57,9 @@ QRect at(int x, int y, int width, int height)
     return units::toPixels(x, y, width, height);
 }
 
-QString storedDate(const QDateEdit* edit)
+QString storedDate(const DateEdit* edit)
 {
-    return edit->date().toString(QStringLiteral("yyyyMMdd"));
+    return edit->storedText();
 }
 
 } // namespace
@@ -165,9 +164,8 @@ void GiftForm::buildControls()
         return c;
     };
     auto dateEdit = [this](const char* name) {
-        auto* d = new QDateEdit(this);
+        auto* d = new DateEdit(this);
         d->setObjectName(QString::fromLatin1(name));
-        d->setDisplayFormat(kDateDisplay);
         return d;
     };
     auto button = [this](const QString& text, const char* name) {

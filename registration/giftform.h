@@ -9,7 +9,6 @@
 #include <functional>
 
 class QComboBox;
-class QDateEdit;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -19,6 +18,7 @@ namespace qv {
 
 class AmountEdit;
 class ContactPicker;
+class DateEdit;
 struct PickedContact;
 class Transaction;
 
@@ -93,8 +93,8 @@ private:
     QComboBox* m_reason = nullptr;       // ddlb_1
     QComboBox* m_object = nullptr;       // ddlb_2
     AmountEdit* m_amount = nullptr;      // em_2
-    QDateEdit* m_occasionDate = nullptr; // em_1
-    QDateEdit* m_giftDate = nullptr;     // em_3
+    DateEdit* m_occasionDate = nullptr; // em_1
+    DateEdit* m_giftDate = nullptr;     // em_3
     QPushButton* m_save = nullptr;       // cb_1
     QPushButton* m_next = nullptr;       // cb_2
     QPushButton* m_exit = nullptr;       // cb_3

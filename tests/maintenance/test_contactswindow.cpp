@@ -1,7 +1,7 @@
 #include "support/testledger.h"
 
 #include "maintenance/contactswindow.h"
-#include "platform/datawindow.h"
+#include "platform/reportgrid.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
 
@@ -52,7 +52,7 @@ protected:
     // Types into a cell as the operator does and leaves it with Enter.
     static void typeInto(ContactsWindow& w, long row, const char* column, const QString& text)
     {
-        DataWindow* dw = w.grid();
+        ReportGrid* dw = w.grid();
         const QModelIndex index = dw->cellIndex(row, QString::fromLatin1(column));
         dw->setCurrentIndex(index);
         dw->edit(index);
@@ -99,11 +99,11 @@ TEST_P(ContactsWindowTest, OpensWithTheContactsAndTheDesignedControls)
     auto w = openWindow();
     EXPECT_EQ(w->objectName(), QStringLiteral("w_wlrywh"));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("往来人员设置"));
-    DataWindow* dw = w->findChild<DataWindow*>(QStringLiteral("dw_1"));
+    ReportGrid* dw = w->findChild<ReportGrid*>(QStringLiteral("dw_1"));
     ASSERT_EQ(dw, w->grid());
     EXPECT_EQ(dw->rowCount(), 2);
     EXPECT_EQ(dw->getRow(), 1);
-    EXPECT_EQ(dw->rowFocusIndicator(), DataWindow::FocusIndicator::Hand);
+    EXPECT_EQ(dw->rowFocusIndicator(), ReportGrid::FocusIndicator::Hand);
     EXPECT_GT(w->pinyinTable().size(), 20000) << "lds_word holds the ledger's character table";
 
     QStringList captions;
@@ -142,7 +142,7 @@ TEST_P(ContactsWindowTest, PinyinCodeFollowsEveryChangeOfTheRow)
 {
     auto w = openWindow();
     click(*w, "cb_1");
-    DataWindow* dw = w->grid();
+    ReportGrid* dw = w->grid();
     ASSERT_EQ(dw->rowCount(), 1);
     EXPECT_EQ(dw->getRow(), 1);
 
@@ -248,7 +248,7 @@ TEST_P(ContactsWindowTest, DeleteAsksAndOnlyTheSaveWrites)
     addContact("张三", "男");
     addContact("李四", "女");
     auto w = openWindow();
-    DataWindow* dw = w->grid();
+    ReportGrid* dw = w->grid();
     ASSERT_TRUE(dw->setRow(dw->store().findText(QStringLiteral("xm"), QStringLiteral("张三"), 1, 2)));
 
     m_boxes->queueAnswer(2);

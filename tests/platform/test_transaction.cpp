@@ -14,10 +14,10 @@ using qv::test::LedgerTest;
 TEST(Transaction, RefusesUnknownDbmsAndMissingSQLiteFiles)
 {
     Transaction t;
-    t.DBMS = QStringLiteral("Sybase");
+    t.DBMS = QStringLiteral("Quillbase");
     EXPECT_FALSE(t.connect());
     EXPECT_EQ(t.SQLCode, -1);
-    EXPECT_TRUE(t.SQLErrText.contains(QStringLiteral("Sybase")));
+    EXPECT_TRUE(t.SQLErrText.contains(QStringLiteral("Quillbase")));
 
     t.DBMS = QStringLiteral("sqlite"); // any case
     t.Database = QDir::temp().filePath(QStringLiteral("no-such-ledger-%1.db").arg(QCoreApplication::applicationPid()));

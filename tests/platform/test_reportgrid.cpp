@@ -1,6 +1,6 @@
 #include "support/testledger.h"
 
-#include "platform/datawindow.h"
+#include "platform/reportgrid.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
 
@@ -91,7 +91,7 @@ void typeText(QWidget* w, const QString& text)
     }
 }
 
-QWidget* editCell(DataWindow& dw, long row, const char* column)
+QWidget* editCell(ReportGrid& dw, long row, const char* column)
 {
     const QModelIndex index = dw.cellIndex(row, QString::fromLatin1(column));
     dw.setCurrentIndex(index);
@@ -99,7 +99,7 @@ QWidget* editCell(DataWindow& dw, long row, const char* column)
     return dw.cellDelegate()->openEditor();
 }
 
-class DataWindowTest : public LedgerTest
+class ReportGridTest : public LedgerTest
 {
 protected:
     void addPeople()
@@ -114,10 +114,10 @@ protected:
 
 } // namespace
 
-TEST_P(DataWindowTest, ShowsTheDefinitionAndTracksTheCurrentRow)
+TEST_P(ReportGridTest, ShowsTheDefinitionAndTracksTheCurrentRow)
 {
     addPeople();
-    DataWindow dw(peopleDef());
+    ReportGrid dw(peopleDef());
     dw.setDropDownDefinition(categoriesDef());
     EXPECT_EQ(dw.getRow(), 0) << "no row before a retrieve";
     dw.setTransObject(&sqlca());
@@ -143,15 +143,15 @@ TEST_P(DataWindowTest, ShowsTheDefinitionAndTracksTheCurrentRow)
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM fwfz")).toInt(), categories.size());
 }
 
-TEST_P(DataWindowTest, EditsReachTheStoreAndAnnounceThemselves)
+TEST_P(ReportGridTest, EditsReachTheStoreAndAnnounceThemselves)
 {
     addPeople();
-    DataWindow dw(peopleDef());
+    ReportGrid dw(peopleDef());
     dw.setDropDownDefinition(categoriesDef());
     dw.setTransObject(&sqlca());
     dw.retrieve();
     dw.show();
-    QSignalSpy changed(&dw, &DataWindow::itemChanged);
+    QSignalSpy changed(&dw, &ReportGrid::itemChanged);
 
     dw.store().setItem(1, QStringLiteral("dh"), QStringLiteral("1"));
     EXPECT_EQ(changed.count(), 0) << "only the operator's edits are announced";
@@ -199,10 +199,10 @@ TEST_P(DataWindowTest, EditsReachTheStoreAndAnnounceThemselves)
     EXPECT_EQ(dw.store().modifiedCount(), 2);
 }
 
-TEST(DataWindowEditor, RefusesTextBeyondTheColumnsGbkWidth)
+TEST(ReportGridEditor, RefusesTextBeyondTheColumnsGbkWidth)
 {
     auto& boxes = installScriptedMessageBoxes();
-    DataWindow dw(peopleDef());
+    ReportGrid dw(peopleDef());
     dw.store().insertRow(0);
     dw.show();
     auto* editor = qobject_cast<GbkLineEdit*>(editCell(dw, 1, "xm"));
@@ -240,9 +240,9 @@ TEST(DataWindowEditor, RefusesTextBeyondTheColumnsGbkWidth)
     EXPECT_EQ(dw.store().getItemString(1, QStringLiteral("xm")), QStringLiteral("张三丰"));
 }
 
-TEST(DataWindowModel, PassesTheItemModelTesterThroughEdits)
+TEST(ReportGridModel, PassesTheItemModelTesterThroughEdits)
 {
-    DataWindow dw(peopleDef());
+    ReportGrid dw(peopleDef());
     QAbstractItemModelTester tester(dw.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     for (int i = 0; i < 5; ++i) {
         const long r = dw.store().insertRow(i % 2 ? 1 : 0);
@@ -260,9 +260,9 @@ TEST(DataWindowModel, PassesTheItemModelTesterThroughEdits)
     EXPECT_EQ(dw.getRow(), 0);
 }
 
-TEST(DataWindowReport, ReadOnlyGridShowsItsTotals)
+TEST(ReportGridReport, ReadOnlyGridShowsItsTotals)
 {
-    DataWindow dw(giftsDef());
+    ReportGrid dw(giftsDef());
     dw.setReadOnly(true);
     dw.setTotalsVisible(true);
     for (const char* amount : {"1200.50", "34", "-0.50"}) {
@@ -354,4 +354,4 @@ TEST(Printing, PreviewDrawsTheStoreOnTheSharedPrinter)
     EXPECT_EQ(&sharedPrinter(), &sharedPrinter());
 }
 
-QV_LEDGER_TEST_SUITE(DataWindowTest);
+QV_LEDGER_TEST_SUITE(ReportGridTest);

@@ -1,4 +1,4 @@
-#include "datawindow.h"
+#include "reportgrid.h"
 
 #include "gbktext.h"
 #include "messagebox.h"
@@ -39,12 +39,12 @@ private:
     int m_width;
 };
 
-// The row header shows no numbers, only the hand at the current row, as the
-// operators know it from the old grids.
+// The row header shows no numbers, only the hand at the current row: the
+// operator's eye follows one mark, not a column of digits.
 class RowIndicatorHeader : public QHeaderView
 {
 public:
-    explicit RowIndicatorHeader(DataWindow* grid) : QHeaderView(Qt::Vertical, grid), m_grid(grid)
+    explicit RowIndicatorHeader(ReportGrid* grid) : QHeaderView(Qt::Vertical, grid), m_grid(grid)
     {
         setSectionResizeMode(QHeaderView::Fixed);
     }
@@ -97,14 +97,14 @@ private:
         painter->restore();
     }
 
-    DataWindow* m_grid;
+    ReportGrid* m_grid;
 };
 
 // The totals under the rows, aligned with the columns they sum.
 class TotalsFooter : public QWidget
 {
 public:
-    explicit TotalsFooter(DataWindow* grid) : QWidget(grid), m_grid(grid) {}
+    explicit TotalsFooter(ReportGrid* grid) : QWidget(grid), m_grid(grid) {}
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -123,7 +123,7 @@ protected:
     }
 
 private:
-    DataWindow* m_grid;
+    ReportGrid* m_grid;
 };
 
 } // namespace
@@ -174,11 +174,11 @@ void GbkLineEdit::contextMenuEvent(QContextMenuEvent* event)
     menu->exec(event->globalPos());
 }
 
-// --------------------------------------------------------- DataWindowDelegate
+// --------------------------------------------------------- ReportGridDelegate
 
-DataWindowDelegate::DataWindowDelegate(DataWindow* owner) : QStyledItemDelegate(owner), m_owner(owner) {}
+ReportGridDelegate::ReportGridDelegate(ReportGrid* owner) : QStyledItemDelegate(owner), m_owner(owner) {}
 
-QWidget* DataWindowDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+QWidget* ReportGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                           const QModelIndex& index) const
 {
     const int column = m_owner->dataModel()->storeColumn(index.column());
@@ -196,8 +196,8 @@ QWidget* DataWindowDelegate::createEditor(QWidget* parent, const QStyleOptionVie
         // A choice is a finished edit: commit it at once, as a typed cell is
         // committed when it is left.
         connect(combo, &QComboBox::activated, this, [this, combo] {
-            emit const_cast<DataWindowDelegate*>(this)->commitData(combo);
-            emit const_cast<DataWindowDelegate*>(this)->closeEditor(combo);
+            emit const_cast<ReportGridDelegate*>(this)->commitData(combo);
+            emit const_cast<ReportGridDelegate*>(this)->closeEditor(combo);
         });
         editor = combo;
     } else if (def.type == ColumnType::Text) {
@@ -211,7 +211,7 @@ QWidget* DataWindowDelegate::createEditor(QWidget* parent, const QStyleOptionVie
     return editor;
 }
 
-void DataWindowDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+void ReportGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         combo->setCurrentIndex(combo->findData(index.data(Qt::EditRole).toString()));
@@ -224,7 +224,7 @@ void DataWindowDelegate::setEditorData(QWidget* editor, const QModelIndex& index
     QStyledItemDelegate::setEditorData(editor, index);
 }
 
-void DataWindowDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+void ReportGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                       const QModelIndex& index) const
 {
     const long row = index.row() + 1;
@@ -243,18 +243,18 @@ void DataWindowDelegate::setModelData(QWidget* editor, QAbstractItemModel* model
     m_owner->notifyEdited(row, column, before);
 }
 
-void DataWindowDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
+void ReportGridDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
 {
     if (m_editor == editor)
         m_editor.clear();
     QStyledItemDelegate::destroyEditor(editor, index);
 }
 
-// ----------------------------------------------------------------- DataWindow
+// ----------------------------------------------------------------- ReportGrid
 
-DataWindow::DataWindow(ReportDef definition, QWidget* parent)
+ReportGrid::ReportGrid(ReportDef definition, QWidget* parent)
     : QTableView(parent), m_store(std::make_unique<DataStore>(std::move(definition))),
-      m_model(std::make_unique<DataStoreModel>(m_store.get())), m_delegate(new DataWindowDelegate(this))
+      m_model(std::make_unique<DataStoreModel>(m_store.get())), m_delegate(new ReportGridDelegate(this))
 {
     setVerticalHeader(new RowIndicatorHeader(this));
     setModel(m_model.get());
@@ -273,7 +273,7 @@ DataWindow::DataWindow(ReportDef definition, QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     applyColumnWidths();
 
-    connect(m_model.get(), &QAbstractItemModel::modelReset, this, &DataWindow::afterReset);
+    connect(m_model.get(), &QAbstractItemModel::modelReset, this, &ReportGrid::afterReset);
     connect(m_store.get(), &DataStore::itemChanged, this, [this] {
         if (m_footer)
             m_footer->update();
@@ -289,13 +289,13 @@ DataWindow::DataWindow(ReportDef definition, QWidget* parent)
     });
 }
 
-DataWindow::~DataWindow()
+ReportGrid::~ReportGrid()
 {
     // The view must let go of the model before the model dies.
     setModel(nullptr);
 }
 
-void DataWindow::applyColumnWidths()
+void ReportGrid::applyColumnWidths()
 {
     const auto& columns = m_store->definition().columns;
     for (int vc = 0; vc < m_model->columnCount(); ++vc)
@@ -303,9 +303,9 @@ void DataWindow::applyColumnWidths()
                                           units::toPixelsX(columns[m_model->storeColumn(vc) - 1].widthUnits));
 }
 
-void DataWindow::afterReset()
+void ReportGrid::afterReset()
 {
-    // A retrieve makes the first row current, as the old grids did.
+    // A retrieve makes the first row current, so keyboard work starts at the top.
     if (m_store->rowCount() > 0)
         setRow(1);
     verticalHeader()->viewport()->update();
@@ -313,7 +313,7 @@ void DataWindow::afterReset()
         m_footer->update();
 }
 
-void DataWindow::setTransObject(Transaction* transaction)
+void ReportGrid::setTransObject(Transaction* transaction)
 {
     m_tr = transaction;
     m_store->setTransObject(transaction);
@@ -322,7 +322,7 @@ void DataWindow::setTransObject(Transaction* transaction)
     retrieveDropDowns();
 }
 
-void DataWindow::setDropDownDefinition(ReportDef definition)
+void ReportGrid::setDropDownDefinition(ReportDef definition)
 {
     auto store = std::make_shared<DataStore>(definition);
     store->setTransObject(m_tr);
@@ -331,7 +331,7 @@ void DataWindow::setDropDownDefinition(ReportDef definition)
     m_dropDowns.insert(definition.name, std::move(store));
 }
 
-QStringList DataWindow::dropDownValues(const QString& column) const
+QStringList ReportGrid::dropDownValues(const QString& column) const
 {
     const int c = m_store->definition().columnIndex(column);
     if (!c)
@@ -345,7 +345,7 @@ QStringList DataWindow::dropDownValues(const QString& column) const
     return values;
 }
 
-long DataWindow::retrieveDropDowns()
+long ReportGrid::retrieveDropDowns()
 {
     long result = 0;
     for (auto& dropDown : m_dropDowns)
@@ -354,20 +354,20 @@ long DataWindow::retrieveDropDowns()
     return result;
 }
 
-long DataWindow::retrieve(const QVariantList& arguments)
+long ReportGrid::retrieve(const QVariantList& arguments)
 {
     if (auto* editor = m_delegate->openEditor())
         closeEditor(editor, QAbstractItemDelegate::NoHint);
     return m_store->retrieve(arguments);
 }
 
-long DataWindow::getRow() const
+long ReportGrid::getRow() const
 {
     const QModelIndex current = currentIndex();
     return current.isValid() ? current.row() + 1 : 0;
 }
 
-bool DataWindow::setRow(long row)
+bool ReportGrid::setRow(long row)
 {
     if (row < 1 || row > m_store->rowCount() || m_model->columnCount() == 0)
         return false;
@@ -385,7 +385,7 @@ bool DataWindow::setRow(long row)
     return true;
 }
 
-void DataWindow::scrollToRow(long row)
+void ReportGrid::scrollToRow(long row)
 {
     if (row < 1 || row > m_store->rowCount())
         return;
@@ -393,7 +393,7 @@ void DataWindow::scrollToRow(long row)
     scrollTo(m_model->index(int(row - 1), column));
 }
 
-int DataWindow::acceptText()
+int ReportGrid::acceptText()
 {
     QWidget* editor = m_delegate->openEditor();
     // An itemChanged handler may ask again while the same edit is being
@@ -409,7 +409,7 @@ int DataWindow::acceptText()
     return 1;
 }
 
-void DataWindow::notifyEdited(long row, int storeColumn, const QVariant& before)
+void ReportGrid::notifyEdited(long row, int storeColumn, const QVariant& before)
 {
     const QVariant after = m_store->getItem(row, storeColumn);
     const bool same =
@@ -422,7 +422,7 @@ void DataWindow::notifyEdited(long row, int storeColumn, const QVariant& before)
     m_accepting = wasAccepting;
 }
 
-void DataWindow::setRowFocusIndicator(FocusIndicator indicator)
+void ReportGrid::setRowFocusIndicator(FocusIndicator indicator)
 {
     m_indicator = indicator;
     auto* header = static_cast<RowIndicatorHeader*>(verticalHeader());
@@ -432,7 +432,7 @@ void DataWindow::setRowFocusIndicator(FocusIndicator indicator)
     header->viewport()->update();
 }
 
-void DataWindow::setReadOnly(bool readOnly)
+void ReportGrid::setReadOnly(bool readOnly)
 {
     m_readOnly = readOnly;
     if (readOnly)
@@ -442,7 +442,7 @@ void DataWindow::setReadOnly(bool readOnly)
                                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
 }
 
-void DataWindow::setTotalsVisible(bool visible)
+void ReportGrid::setTotalsVisible(bool visible)
 {
     m_totalsVisible = visible;
     if (visible && !m_footer)
@@ -453,7 +453,7 @@ void DataWindow::setTotalsVisible(bool visible)
     placeFooter();
 }
 
-QList<QPair<int, QString>> DataWindow::totalsTexts() const
+QList<QPair<int, QString>> ReportGrid::totalsTexts() const
 {
     QList<QPair<int, QString>> texts;
     const ReportDef& def = m_store->definition();
@@ -469,7 +469,7 @@ QList<QPair<int, QString>> DataWindow::totalsTexts() const
     return texts;
 }
 
-void DataWindow::placeFooter()
+void ReportGrid::placeFooter()
 {
     if (!m_footer || !m_totalsVisible)
         return;
@@ -479,13 +479,13 @@ void DataWindow::placeFooter()
     m_footer->raise();
 }
 
-int DataWindow::viewColumn(const QString& column) const
+int ReportGrid::viewColumn(const QString& column) const
 {
     const int c = m_store->definition().columnIndex(column);
     return c ? m_model->viewColumn(c) : -1;
 }
 
-QModelIndex DataWindow::cellIndex(long row, const QString& column) const
+QModelIndex ReportGrid::cellIndex(long row, const QString& column) const
 {
     const int vc = viewColumn(column);
     if (vc < 0 || row < 1 || row > m_store->rowCount())
@@ -493,7 +493,7 @@ QModelIndex DataWindow::cellIndex(long row, const QString& column) const
     return m_model->index(int(row - 1), vc);
 }
 
-void DataWindow::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+void ReportGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
     if (current.row() != previous.row() || current.isValid() != previous.isValid()) {
@@ -502,13 +502,13 @@ void DataWindow::currentChanged(const QModelIndex& current, const QModelIndex& p
     }
 }
 
-void DataWindow::resizeEvent(QResizeEvent* event)
+void ReportGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     placeFooter();
 }
 
-void DataWindow::scrollContentsBy(int dx, int dy)
+void ReportGrid::scrollContentsBy(int dx, int dy)
 {
     QTableView::scrollContentsBy(dx, dy);
     if (m_footer && dx != 0)

@@ -42,15 +42,15 @@ private:
     QString m_caption;
 };
 
-class DataWindow;
+class ReportGrid;
 
-// Editors of a DataWindow's cells: GBK-limited lines for text, a choice of
+// Editors of a ReportGrid's cells: GBK-limited lines for text, a choice of
 // display values for code tables, and the rows of a drop-down definition.
-class DataWindowDelegate : public QStyledItemDelegate
+class ReportGridDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
-    explicit DataWindowDelegate(DataWindow* owner);
+    explicit ReportGridDelegate(ReportGrid* owner);
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
@@ -63,25 +63,25 @@ public:
     bool lastCommitAccepted() const { return m_lastCommitOk; }
 
 private:
-    DataWindow* m_owner;
+    ReportGrid* m_owner;
     mutable QPointer<QWidget> m_editor;
     mutable bool m_lastCommitOk = true;
 };
 
 // The visual grid of the report engine: a table view over a DataStore bound
-// to one definition. It keeps the old grid's vocabulary (current row 0 when
+// to one definition. It speaks in rows (current row 0 when
 // none, setRow, scrollToRow, acceptText, itemChanged) so that window code
 // reads like the handlers it implements. Editable grids commit each cell
 // into the store as it is left; read-only report grids can show the
 // definition's totals in a line below the rows.
-class DataWindow : public QTableView
+class ReportGrid : public QTableView
 {
     Q_OBJECT
 public:
     enum class FocusIndicator { Off, Hand };
 
-    explicit DataWindow(ReportDef definition, QWidget* parent = nullptr);
-    ~DataWindow() override;
+    explicit ReportGrid(ReportDef definition, QWidget* parent = nullptr);
+    ~ReportGrid() override;
 
     DataStore& store() { return *m_store; }
     const DataStore& store() const { return *m_store; }
@@ -128,7 +128,7 @@ public:
 
     // Called by the delegate after a user's edit reached the store.
     void notifyEdited(long row, int storeColumn, const QVariant& before);
-    DataWindowDelegate* cellDelegate() const { return m_delegate; }
+    ReportGridDelegate* cellDelegate() const { return m_delegate; }
 
 signals:
     // A user's edit was committed into the store and changed the value.
@@ -147,7 +147,7 @@ private:
 
     std::unique_ptr<DataStore> m_store;
     std::unique_ptr<DataStoreModel> m_model;
-    DataWindowDelegate* m_delegate;
+    ReportGridDelegate* m_delegate;
     Transaction* m_tr = nullptr;
     QHash<QString, std::shared_ptr<DataStore>> m_dropDowns; // by definition name
     FocusIndicator m_indicator = FocusIndicator::Off;
