@@ -215,22 +215,9 @@ void ContactsWindow::exitWindow()
 {
     m_dw1->acceptText();
     const DataStore& store = m_dw1->store();
-    if (store.deletedCount() == 0 && store.modifiedCount() == 0) {
+    const bool pending = store.deletedCount() > 0 || store.modifiedCount() > 0;
+    if (confirmUnsavedChanges(pending, [this] { return writeChanges(QStringLiteral("数据保存出错,请查明是否主键重复!")); }))
         close();
-        return;
-    }
-    switch (messagebox(QStringLiteral("退出"), QStringLiteral("数据未保存！是否存盘?"), Icon::Question,
-                       Buttons::YesNoCancel, 1)) {
-    case 1:
-        if (writeChanges(QStringLiteral("数据保存出错,请查明是否主键重复!")))
-            close();
-        break;
-    case 2:
-        close();
-        break;
-    default:
-        break;
-    }
 }
 
 } // namespace qv

@@ -63,4 +63,24 @@ int beepCount() { return g_beeps; }
 void resetBeepCount() { g_beeps = 0; }
 void setBeepSink(std::function<void()> sink) { g_beepSink = std::move(sink); }
 
+QString withReason(const QString& fixedText, const QString& reason)
+{
+    const QString why = reason.trimmed();
+    return why.isEmpty() ? fixedText : fixedText + QLatin1Char('\n') + why;
+}
+
+bool confirmUnsavedChanges(bool hasChanges, const std::function<bool()>& save, const QString& title)
+{
+    if (!hasChanges)
+        return true;
+    switch (messagebox(title, QStringLiteral("数据未保存！是否存盘?"), Icon::Question, Buttons::YesNoCancel, 1)) {
+    case 1:
+        return save();
+    case 2:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace qv

@@ -68,6 +68,17 @@ ScriptedMessageBoxes& installScriptedMessageBoxes();
 int messagebox(const QString& title, const QString& text, Icon icon = Icon::Information,
                Buttons buttons = Buttons::OK, int defaultButton = 1);
 
+// A failure as the operator reads it: the window's fixed text first, the
+// database's own reason on the line below (nothing added when it has none).
+QString withReason(const QString& fixedText, const QString& reason);
+
+// The question an editable window asks before its pending changes would be
+// dropped ("数据未保存！是否存盘?", Yes / No / Cancel). Returns true when the
+// window may go on: nothing was pending, `save` succeeded after Yes (it shows
+// its own messages), or the operator answered No. False keeps the window.
+bool confirmUnsavedChanges(bool hasChanges, const std::function<bool()>& save,
+                           const QString& title = QStringLiteral("退出"));
+
 // The alert sound. Tests count calls instead of hearing them.
 void beep(int count);
 int beepCount();
