@@ -46,6 +46,7 @@ QVariant DataStore::normalise(int column, const QVariant& value) const
         return ok ? QVariant(n) : QVariant();
     }
     case ColumnType::Text:
+    case ColumnType::Date:
         if (value.typeId() == QMetaType::QString)
             return value;
         break;

@@ -11,7 +11,9 @@ namespace qv {
 
 class DataStore;
 
-enum class ColumnType { Text, Money, Integer };
+// Date columns hold the ledger's eight-digit text yyyymmdd, which sorts and
+// compares as the date it names.
+enum class ColumnType { Text, Money, Integer, Date };
 
 struct CodeValue
 {
