@@ -1,5 +1,7 @@
 #include "reportgrid.h"
 
+#include "celleditors.h"
+#include "datastoremodel.h"
 #include "gbktext.h"
 #include "messagebox.h"
 #include "transaction.h"
@@ -203,7 +205,12 @@ QWidget* ReportGridDelegate::createEditor(QWidget* parent, const QStyleOptionVie
     } else if (def.type == ColumnType::Text) {
         auto* line = new GbkLineEdit(def.gbkWidth, def.caption.isEmpty() ? def.name : def.caption, parent);
         line->setFrame(false);
+        // What is drawn masked is typed masked too.
+        if (isMaskedColumn(def))
+            line->setEchoMode(QLineEdit::Password);
         editor = line;
+    } else if (QWidget* typed = createTypedCellEditor(def, parent)) {
+        editor = typed;
     } else {
         editor = QStyledItemDelegate::createEditor(parent, option, index);
     }
@@ -221,6 +228,9 @@ void ReportGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index
         line->setText(index.data(Qt::EditRole).toString());
         return;
     }
+    if (setTypedEditorData(editor, m_owner->store().getItem(index.row() + 1,
+                                                           m_owner->dataModel()->storeColumn(index.column()))))
+        return;
     QStyledItemDelegate::setEditorData(editor, index);
 }
 
@@ -236,6 +246,13 @@ void ReportGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model
         m_lastCommitOk = model->setData(index, combo->currentData(), Qt::EditRole);
     } else if (auto* line = qobject_cast<GbkLineEdit*>(editor)) {
         m_lastCommitOk = model->setData(index, line->text(), Qt::EditRole);
+    } else if (isTypedCellEditor(editor)) {
+        const std::optional<QVariant> value = typedEditorValue(editor);
+        if (!value) {
+            m_lastCommitOk = true;
+            return;
+        }
+        m_lastCommitOk = model->setData(index, *value, Qt::EditRole);
     } else {
         QStyledItemDelegate::setModelData(editor, model, index);
         m_lastCommitOk = true;
