@@ -1,8 +1,12 @@
 #include "sheets.h"
 
 #include "aboutwindow.h"
+#include "centerwindows.h"
 
 #include "maintenance/contactswindow.h"
+#include "maintenance/datainit.h"
+#include "maintenance/operatorswindow.h"
+#include "maintenance/recordswindow.h"
 #include "registration/giftform.h"
 
 #include <QHash>
@@ -50,16 +54,21 @@ WindowFactory windowFactory(const QString& name)
 }
 
 // The task windows, one line each, by the name the menu uses. Still to come:
-//   sheets      w_ldpy w_dbcl w_gwgd w_sgsh w_wjfx w_wjgd w_lwcx w_fwcx w_tjfx w_jlk_wh w_lsk_wh
+//   sheets      w_ldpy w_dbcl w_gwgd w_sgsh w_wjfx w_wjgd w_lwcx w_fwcx w_tjfx w_lsk_wh
 //   modal       w_ndtj
-//   top-level   w_czrsz
-//   command     datainit (registerCommand)
 void registerTaskWindows()
 {
     registerWindow(QStringLiteral("w_lwdj"),
                    [](Transaction& t) { return createGiftForm(GiftKind::Received, t); });
     registerWindow(QStringLiteral("w_fwng"), [](Transaction& t) { return createGiftForm(GiftKind::Given, t); });
     registerWindow(QStringLiteral("w_wlrywh"), [](Transaction& t) -> QWidget* { return new ContactsWindow(t); });
+    registerWindow(QStringLiteral("w_jlk_wh"), [](Transaction& t) -> QWidget* { return new RecordsWindow(t); });
+    registerWindow(QStringLiteral("w_czrsz"), [](Transaction& t) -> QWidget* {
+        auto* w = new OperatorsWindow(t);
+        uf_centerwindows(w);
+        return w;
+    });
+    registerCommand(QStringLiteral("datainit"), [](Transaction& t, QWidget* frame) { initialiseData(t, frame); });
 }
 
 } // namespace qv

@@ -1,0 +1,206 @@
+#include "operatorswindow.h"
+
+#include "platform/datastore.h"
+#include "platform/gbktext.h"
+#include "platform/messagebox.h"
+#include "platform/reportgrid.h"
+#include "platform/transaction.h"
+#include "platform/units.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QPushButton>
+
+namespace qv {
+
+namespace {
+
+// The window as designed, less a title bar and borders.
+constexpr int kClientWidth = 1262 - 32;
+constexpr int kClientHeight = 1104 - 132;
+constexpr int kCodeWidth = 4;
+
+const QString kSaved = QStringLiteral("数据保存成功!");
+
+ColumnDef operatorColumn(const char* name, const char* caption, int gbkWidth, int widthUnits)
+{
+    ColumnDef c;
+    c.name = QString::fromLatin1(name);
+    c.caption = QString::fromUtf8(caption);
+    c.gbkWidth = gbkWidth;
+    c.widthUnits = widthUnits;
+    c.editable = true;
+    c.updatable = true;
+    return c;
+}
+
+// A row the operator appended and never typed into is not an operator.
+bool counts(const DataStore& store, long row)
+{
+    return store.rowStatus(row) != RowStatus::New;
+}
+
+} // namespace
+
+ReportDef operatorsDefinition()
+{
+    ReportDef def;
+    def.name = QStringLiteral("dw_mm");
+    def.title = QStringLiteral("操作人员");
+    def.select = QStringLiteral("SELECT ' ' AS compute_0001, code, name, password FROM czr");
+
+    ColumnDef blank;
+    blank.name = QStringLiteral("compute_0001");
+    blank.widthUnits = 60;
+    ColumnDef password = operatorColumn("password", "密码", 10, 300);
+    password.format = QStringLiteral("*********");
+    def.columns = {blank, operatorColumn("code", "代码", kCodeWidth, 200), operatorColumn("name", "姓名", 10, 300),
+                   password};
+    def.updateTable = QStringLiteral("czr");
+    def.keyColumns = {QStringLiteral("code")};
+    return def;
+}
+
+std::optional<QString> checkOperators(const DataStore& store)
+{
+    const int code = store.definition().columnIndex(QStringLiteral("code"));
+    long operators = 0;
+    for (long row = 1; row <= store.rowCount(); ++row) {
+        if (!counts(store, row))
+            continue;
+        ++operators;
+        // Codes already stored are left as they are; only what is being
+        // written must be a code the login can take.
+        if (store.rowStatus(row) == RowStatus::DataModified && !store.itemModified(row, code))
+            continue;
+        const QString value = store.getItemString(row, code);
+        if (value.size() != kCodeWidth || gbk::len(value) != kCodeWidth)
+            return QStringLiteral("“代码”必须是%1个字母或数字（例如 7063）：第%2行的代码是“%3”。")
+                .arg(kCodeWidth)
+                .arg(row)
+                .arg(value);
+    }
+    // Without an operator nobody could log in again.
+    if (operators == 0)
+        return QStringLiteral("至少要保留一个操作人员");
+    return std::nullopt;
+}
+
+OperatorsWindow::OperatorsWindow(Transaction& transaction, QWidget* parent) : QWidget(parent), m_tr(transaction)
+{
+    setObjectName(QStringLiteral("w_czrsz"));
+    setWindowTitle(QStringLiteral("操作人员设置"));
+    setWindowIcon(QIcon(QDir::current().filePath(QStringLiteral("rqwl.ico"))));
+    resize(units::toPixels(kClientWidth, kClientHeight));
+
+    m_grid = new ReportGrid(operatorsDefinition(), this);
+    m_grid->setObjectName(QStringLiteral("dw_1"));
+
+    QFont song = font();
+    song.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC")});
+    auto button = [this, &song](const char* name, const char* text) {
+        auto* b = new QPushButton(QString::fromUtf8(text), this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setFont(song);
+        return b;
+    };
+    m_add = button("cb_1", "增加");
+    m_delete = button("cb_2", "删除");
+    m_save = button("cb_3", "保存");
+    m_exit = button("cb_4", "退出");
+    setTabOrder(m_grid, m_add);
+    setTabOrder(m_add, m_delete);
+    setTabOrder(m_delete, m_save);
+    setTabOrder(m_save, m_exit);
+
+    connect(m_add, &QPushButton::clicked, this, &OperatorsWindow::addRow);
+    connect(m_delete, &QPushButton::clicked, this, &OperatorsWindow::deleteRow);
+    connect(m_save, &QPushButton::clicked, this, &OperatorsWindow::save);
+    connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
+
+    m_grid->setTransObject(&m_tr);
+    m_grid->retrieve();
+    m_grid->setRowFocusIndicator(ReportGrid::FocusIndicator::Hand);
+}
+
+void OperatorsWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int dx = width() - units::toPixelsX(kClientWidth);
+    const int dy = height() - units::toPixelsY(kClientHeight);
+    m_grid->setGeometry(units::toPixels(37, 32, 1156, 780).adjusted(0, 0, dx, dy));
+    int x = 37;
+    for (QPushButton* b : {m_add, m_delete, m_save, m_exit}) {
+        b->setGeometry(units::toPixels(x, 850, 247, 92).translated(0, dy));
+        x += 303;
+    }
+}
+
+bool OperatorsWindow::hasPendingChanges() const
+{
+    const DataStore& store = m_grid->store();
+    return store.deletedCount() > 0 || store.modifiedCount() > 0;
+}
+
+void OperatorsWindow::addRow()
+{
+    const long n = m_grid->rowCount();
+    m_grid->store().insertRow(0);
+    m_grid->setRow(n + 1);
+    m_grid->scrollToRow(m_grid->getRow());
+}
+
+void OperatorsWindow::deleteRow()
+{
+    const long row = m_grid->getRow();
+    if (row == 0)
+        return;
+    const QString name = m_grid->store().getItemString(row, QStringLiteral("name"));
+    if (messagebox(QStringLiteral("删除！"), QStringLiteral("确实删除*") + name + QStringLiteral("*吗?"),
+                   Icon::Question, Buttons::OKCancel, 2) == 1)
+        m_grid->store().deleteRow(row);
+}
+
+bool OperatorsWindow::writeChanges(const QString& failureText)
+{
+    if (m_grid->acceptText() != 1)
+        return false;
+    DataStore& store = m_grid->store();
+    if (auto message = store.validate()) {
+        messagebox(QStringLiteral("错误"), *message, Icon::StopSign);
+        return false;
+    }
+    if (auto message = checkOperators(store)) {
+        messagebox(QStringLiteral("错误"), *message, Icon::StopSign);
+        return false;
+    }
+    // Rows appended and never typed into are not stored; once the save has
+    // gone through they would pass for stored rows, so they go first.
+    for (long row = store.rowCount(); row >= 1; --row)
+        if (store.rowStatus(row) == RowStatus::New)
+            store.deleteRow(row);
+    if (saveChanges(store, m_tr) != 1) {
+        messagebox(QStringLiteral("错误"), withReason(failureText, m_tr.SQLErrText), Icon::StopSign);
+        return false;
+    }
+    messagebox(QStringLiteral("提示"), kSaved, Icon::Information);
+    return true;
+}
+
+void OperatorsWindow::save()
+{
+    writeChanges(QStringLiteral("数据保存出错,请查明是否主键（代码）重复或其他原因!"));
+}
+
+// 退出 and the close box alike: pending changes are never dropped unasked.
+void OperatorsWindow::closeEvent(QCloseEvent* event)
+{
+    m_grid->acceptText();
+    if (confirmUnsavedChanges(hasPendingChanges(),
+                              [this] { return writeChanges(QStringLiteral("数据保存出错,请查明是否主键重复!")); }))
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace qv

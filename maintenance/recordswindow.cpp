@@ -1,0 +1,321 @@
+#include "recordswindow.h"
+
+#include "data/contactpicker.h"
+#include "platform/datastore.h"
+#include "platform/dateedit.h"
+#include "platform/messagebox.h"
+#include "platform/printing.h"
+#include "platform/reportgrid.h"
+#include "platform/transaction.h"
+#include "platform/units.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableView>
+
+namespace qv {
+
+namespace {
+
+// The window as designed, less a title bar and borders.
+constexpr int kClientWidth = 3630 - 32;
+constexpr int kClientHeight = 2296 - 132;
+
+const QString kReceived = QStringLiteral("收情");
+const QString kGiven = QStringLiteral("送情");
+
+ColumnDef recordColumn(const char* name, const char* caption, ColumnType type, int gbkWidth, int widthUnits)
+{
+    ColumnDef c;
+    c.name = QString::fromLatin1(name);
+    c.caption = QString::fromUtf8(caption);
+    c.type = type;
+    c.gbkWidth = gbkWidth;
+    c.widthUnits = widthUnits;
+    c.editable = true;
+    c.updatable = true;
+    return c;
+}
+
+} // namespace
+
+ReportDef recordsDefinition()
+{
+    ReportDef def;
+    def.name = QStringLiteral("dw_jlk_wh");
+    def.title = QStringLiteral("记录库维护");
+    def.select = QStringLiteral("SELECT xtbh, xm, lx, dx, sy, wp, je, sj, sq FROM rqwlb "
+                                "WHERE xm = :s_xm AND sq BETWEEN :s_d1 AND :s_d2");
+    def.arguments = {QStringLiteral("s_xm"), QStringLiteral("s_d1"), QStringLiteral("s_d2")};
+
+    // The record number is the key; it is shown, never typed.
+    ColumnDef xtbh = recordColumn("xtbh", "系统编号", ColumnType::Text, 12, 300);
+    xtbh.editable = false;
+    xtbh.updatable = false;
+    // Only the two kinds the ledger knows can be chosen.
+    ColumnDef lx = recordColumn("lx", "类别", ColumnType::Text, 4, 150);
+    lx.codeTable = {{kReceived, kReceived}, {kGiven, kGiven}};
+    ColumnDef je = recordColumn("je", "收/送情金额", ColumnType::Money, 0, 330);
+    je.format = QStringLiteral("0.00");
+    je.alignment = Qt::AlignRight | Qt::AlignVCenter;
+
+    def.columns = {xtbh,
+                   recordColumn("xm", "姓名", ColumnType::Text, 16, 250),
+                   lx,
+                   recordColumn("dx", "对象", ColumnType::Text, 10, 200),
+                   recordColumn("sy", "事由", ColumnType::Text, 10, 200),
+                   recordColumn("wp", "等价物品", ColumnType::Text, 16, 300),
+                   je,
+                   recordColumn("sj", "发生时间", ColumnType::Date, 10, 400),
+                   recordColumn("sq", "收/送情时间", ColumnType::Date, 10, 400)};
+    def.updateTable = QStringLiteral("rqwlb");
+    def.keyColumns = {QStringLiteral("xtbh")};
+    def.rowColor = [](const DataStore&, long row) {
+        return row % 2 == 0 ? QColor(255, 255, 255) : QColor(180, 255, 200);
+    };
+    def.totals = {{QStringLiteral("je"), QStringLiteral("共计：")}};
+    return def;
+}
+
+Money signedForKind(const QString& kind, Money amount)
+{
+    const Money size = amount < Money() ? -amount : amount;
+    if (kind == kReceived)
+        return size;
+    if (kind == kGiven)
+        return -size;
+    return amount;
+}
+
+std::optional<QString> checkRecords(const DataStore& store)
+{
+    for (long row = 1; row <= store.rowCount(); ++row) {
+        if (store.rowStatus(row) == RowStatus::NotModified)
+            continue;
+        if (store.getItemString(row, QStringLiteral("xm")).trimmed().isEmpty())
+            return QStringLiteral("“姓名”不能为空：第%1行。").arg(row);
+        if (store.getItem(row, QStringLiteral("je")).isNull() ||
+            store.getItemMoney(row, QStringLiteral("je")).isZero())
+            return QStringLiteral("“收/送情金额”不能为零：第%1行。").arg(row);
+    }
+    return std::nullopt;
+}
+
+RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent) : QWidget(parent), m_tr(transaction)
+{
+    setObjectName(QStringLiteral("w_jlk_wh"));
+    setWindowTitle(QStringLiteral("记录库维护"));
+    setWindowIcon(QIcon(QDir::current().filePath(QStringLiteral("rqwl.ico"))));
+    QFont f = font();
+    f.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC")});
+    f.setPointSize(9);
+    setFont(f);
+    resize(units::toPixels(kClientWidth, kClientHeight));
+
+    auto label = [this](const char* name, const char* text) {
+        auto* l = new QLabel(QString::fromUtf8(text), this);
+        l->setObjectName(QString::fromLatin1(name));
+        return l;
+    };
+    auto button = [this](const char* name, const char* text) {
+        auto* b = new QPushButton(QString::fromUtf8(text), this);
+        b->setObjectName(QString::fromLatin1(name));
+        return b;
+    };
+    m_nameLabel = label("st_1", "请输入姓名：");
+    m_name = new QLineEdit(this);
+    m_name->setObjectName(QStringLiteral("sle_1"));
+    m_periodLabel = label("st_2", "收/送情日期    从");
+    m_from = new DateEdit(this);
+    m_from->setObjectName(QStringLiteral("em_1"));
+    m_toLabel = label("st_3", "至");
+    m_to = new DateEdit(this);
+    m_to->setObjectName(QStringLiteral("em_2"));
+    m_query = button("cb_1", "查询");
+    m_exit = button("cb_3", "退出");
+
+    m_grid = new ReportGrid(recordsDefinition(), this);
+    m_grid->setObjectName(QStringLiteral("dw_1"));
+    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_grid->setTotalsVisible(true);
+    m_grid->viewport()->installEventFilter(this);
+
+    m_delete = button("cb_2", "删除");
+    m_save = button("cb_4", "存盘");
+    m_print = button("cb_5", "打印");
+
+    // Created last so that the list it drops over the grid stays on top.
+    m_picker = new ContactPicker(m_name, m_tr, this, QRect(360, 120, 822, 600));
+    m_picker->grid()->setObjectName(QStringLiteral("dw_2"));
+
+    setTabOrder(m_name, m_from);
+    setTabOrder(m_from, m_to);
+    setTabOrder(m_to, m_query);
+    setTabOrder(m_query, m_exit);
+    setTabOrder(m_exit, m_grid);
+    setTabOrder(m_grid, m_delete);
+    setTabOrder(m_delete, m_save);
+    setTabOrder(m_save, m_print);
+
+    connect(m_picker, &ContactPicker::picked, this,
+            [this](const PickedContact& contact) { m_name->setText(contact.xm); });
+    connect(m_query, &QPushButton::clicked, this, [this] { list(); });
+    connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_delete, &QPushButton::clicked, this, &RecordsWindow::deleteRow);
+    connect(m_save, &QPushButton::clicked, this, [this] { save(); });
+    connect(m_print, &QPushButton::clicked, this, &RecordsWindow::print);
+    connect(m_grid, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { highlightRow(index.row() + 1); });
+    connect(m_grid, &ReportGrid::itemChanged, this,
+            [this](long row, const QString& column, const QVariant&) { keepSign(row, column); });
+
+    // Open: bound, today in both date fields, nothing listed yet.
+    m_grid->setTransObject(&m_tr);
+    m_from->setDate(QDate::currentDate());
+    m_to->setDate(QDate::currentDate());
+}
+
+void RecordsWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int dx = width() - units::toPixelsX(kClientWidth);
+    const int dy = height() - units::toPixelsY(kClientHeight);
+    auto place = [](QWidget* w, int x, int y, int width, int height) {
+        w->setGeometry(units::toPixels(x, y, width, height));
+    };
+    place(m_nameLabel, 50, 44, 310, 64);
+    place(m_name, 360, 32, 500, 84);
+    place(m_periodLabel, 920, 44, 480, 64);
+    place(m_from, 1400, 32, 520, 84);
+    place(m_toLabel, 1950, 44, 80, 64);
+    place(m_to, 2030, 32, 520, 84);
+    place(m_query, 2640, 28, 320, 92);
+    place(m_exit, 3000, 28, 320, 92);
+    m_grid->setGeometry(units::toPixels(50, 160, 3490, 1800).adjusted(0, 0, dx, dy));
+    int x = 2200;
+    for (QPushButton* b : {m_delete, m_save, m_print}) {
+        b->setGeometry(units::toPixels(x, 2010, 320, 92).translated(0, dy));
+        x += 380;
+    }
+}
+
+bool RecordsWindow::hasPendingChanges() const
+{
+    const DataStore& store = m_grid->store();
+    return store.deletedCount() > 0 || store.modifiedCount() > 0;
+}
+
+bool RecordsWindow::confirmDiscard(const QString& title)
+{
+    m_grid->acceptText();
+    return confirmUnsavedChanges(hasPendingChanges(), [this] { return save(); }, title);
+}
+
+bool RecordsWindow::list()
+{
+    if (!confirmDiscard(QStringLiteral("查询")))
+        return false;
+    m_grid->retrieve({m_name->text().trimmed(), m_from->storedText(), m_to->storedText()});
+    return true;
+}
+
+// The kind decides the sign: whatever size the operator types, and whichever
+// way the kind is changed, a given gift stays negative and a received one
+// positive, so the balance of every listing and statistic stays right.
+void RecordsWindow::keepSign(long row, const QString& column)
+{
+    if (column != u"je" && column != u"lx")
+        return;
+    DataStore& store = m_grid->store();
+    const QVariant amount = store.getItem(row, QStringLiteral("je"));
+    if (amount.isNull())
+        return;
+    const Money stored = store.getItemMoney(row, QStringLiteral("je"));
+    const Money wanted = signedForKind(store.getItemString(row, QStringLiteral("lx")), stored);
+    if (wanted != stored)
+        store.setItem(row, QStringLiteral("je"), QVariant::fromValue(wanted));
+}
+
+void RecordsWindow::highlightRow(long row)
+{
+    QItemSelectionModel* selection = m_grid->selectionModel();
+    const QAbstractItemModel* model = m_grid->model();
+    if (model->rowCount() == 0 || model->columnCount() == 0) {
+        selection->clearSelection();
+        return;
+    }
+    const int first = row > 0 ? int(row - 1) : 0;
+    const int last = row > 0 ? int(row - 1) : model->rowCount() - 1;
+    const QItemSelection rows(model->index(first, 0), model->index(last, model->columnCount() - 1));
+    selection->select(rows, QItemSelectionModel::ClearAndSelect);
+}
+
+// A click below the last row hits no row: the clicked row is 0, and row 0
+// stands for every row.
+bool RecordsWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!m_grid->indexAt(mouse->position().toPoint()).isValid())
+            highlightRow(0);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RecordsWindow::deleteRow()
+{
+    const long row = m_grid->getRow();
+    if (row == 0)
+        return;
+    const DataStore& store = m_grid->store();
+    const QString question = QStringLiteral("确实删除*") + store.getItemString(row, QStringLiteral("lx")) +
+                             store.getItemString(row, QStringLiteral("xm")) +
+                             store.getItemString(row, QStringLiteral("dx")) +
+                             store.getItemString(row, QStringLiteral("sy")) +
+                             store.getItemMoney(row, QStringLiteral("je")).format(u"000.00") +
+                             QStringLiteral("*吗?");
+    if (messagebox(QStringLiteral("删除！"), question, Icon::Question, Buttons::OKCancel, 2) == 1)
+        m_grid->store().deleteRow(row);
+}
+
+bool RecordsWindow::save()
+{
+    if (m_grid->acceptText() != 1)
+        return false;
+    DataStore& store = m_grid->store();
+    for (const auto& message : {store.validate(), checkRecords(store)}) {
+        if (message) {
+            messagebox(QStringLiteral("错误"), *message, Icon::StopSign);
+            return false;
+        }
+    }
+    if (saveChanges(store, m_tr) != 1) {
+        messagebox(QStringLiteral("错误"), withReason(QStringLiteral("数据保存出错,请查明原因!"), m_tr.SQLErrText),
+                   Icon::StopSign);
+        return false;
+    }
+    messagebox(QStringLiteral("提示"), QStringLiteral("数据保存成功!"), Icon::Information);
+    return true;
+}
+
+void RecordsWindow::print()
+{
+    m_grid->acceptText();
+    printPreview(m_grid->store(), this);
+}
+
+void RecordsWindow::closeEvent(QCloseEvent* event)
+{
+    if (confirmDiscard(QStringLiteral("退出")))
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace qv
