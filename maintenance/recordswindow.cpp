@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 namespace qv {
 
@@ -262,8 +263,9 @@ bool RecordsWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
+        // After the view has handled the release, which clears the selection.
         if (!m_grid->indexAt(mouse->position().toPoint()).isValid())
-            highlightRow(0);
+            QTimer::singleShot(0, this, [this] { highlightRow(0); });
     }
     return QWidget::eventFilter(watched, event);
 }
