@@ -1,7 +1,6 @@
 #include "operatorswindow.h"
 
 #include "platform/datastore.h"
-#include "platform/gbktext.h"
 #include "platform/messagebox.h"
 #include "platform/reportgrid.h"
 #include "platform/transaction.h"
@@ -10,6 +9,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace qv {
 
@@ -74,7 +75,10 @@ std::optional<QString> checkOperators(const DataStore& store)
         if (store.rowStatus(row) == RowStatus::DataModified && !store.itemModified(row, code))
             continue;
         const QString value = store.getItemString(row, code);
-        if (value.size() != kCodeWidth || gbk::len(value) != kCodeWidth)
+        const bool plain = std::all_of(value.begin(), value.end(), [](QChar c) {
+            return c.unicode() < 128 && c.isLetterOrNumber();
+        });
+        if (value.size() != kCodeWidth || !plain)
             return QStringLiteral("“代码”必须是%1个字母或数字（例如 7063）：第%2行的代码是“%3”。")
                 .arg(kCodeWidth)
                 .arg(row)

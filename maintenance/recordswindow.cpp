@@ -56,11 +56,11 @@ ReportDef recordsDefinition()
     def.arguments = {QStringLiteral("s_xm"), QStringLiteral("s_d1"), QStringLiteral("s_d2")};
 
     // The record number is the key; it is shown, never typed.
-    ColumnDef xtbh = recordColumn("xtbh", "系统编号", ColumnType::Text, 12, 300);
+    ColumnDef xtbh = recordColumn("xtbh", "系统编号", ColumnType::Text, 12, 420);
     xtbh.editable = false;
     xtbh.updatable = false;
     // Only the two kinds the ledger knows can be chosen.
-    ColumnDef lx = recordColumn("lx", "类别", ColumnType::Text, 4, 150);
+    ColumnDef lx = recordColumn("lx", "类别", ColumnType::Text, 4, 230);
     lx.codeTable = {{kReceived, kReceived}, {kGiven, kGiven}};
     ColumnDef je = recordColumn("je", "收/送情金额", ColumnType::Money, 0, 330);
     je.format = QStringLiteral("0.00");

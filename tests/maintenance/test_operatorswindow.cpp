@@ -185,6 +185,8 @@ TEST_P(OperatorsWindowTest, BadCodeOrPasswordIsNamed)
     const QList<Case> cases = {
         {"short code", "code", QStringLiteral("12"), QStringLiteral("代码")},
         {"empty code", "code", QString(), QStringLiteral("代码")},
+        {"code of two characters in four bytes", "code", QStringLiteral("张三"), QStringLiteral("代码")},
+        {"code with a blank", "code", QStringLiteral("70 3"), QStringLiteral("代码")},
         {"password too wide", "password", QStringLiteral("12345678901"), QStringLiteral("密码")},
         {"name too wide", "name", QStringLiteral("一二三四五六"), QStringLiteral("姓名")},
     };
