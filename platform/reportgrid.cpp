@@ -466,7 +466,18 @@ void ReportGrid::setTotalsVisible(bool visible)
         m_footer = new TotalsFooter(this);
     if (m_footer)
         m_footer->setVisible(visible);
-    setViewportMargins(0, 0, 0, visible ? fontMetrics().height() + 8 : 0);
+    updateGeometries();
+}
+
+void ReportGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    // The table view sets the margins for its headers on every layout, which
+    // would take back the strip the totals line is drawn in.
+    const QMargins margins = viewportMargins();
+    const int bottom = m_totalsVisible ? fontMetrics().height() + 8 : 0;
+    if (margins.bottom() != bottom)
+        setViewportMargins(margins.left(), margins.top(), margins.right(), bottom);
     placeFooter();
 }
 

@@ -139,6 +139,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
 
 private:
     void applyColumnWidths();

@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
@@ -116,6 +117,11 @@ TEST_P(RecordsWindowTest, ListsBothKindsOfOnePersonAndPeriodWithTheBalance)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.from + std::string("-") + c.to);
         auto w = listed("张三", c.from, c.to);
+        // The totals line keeps a strip of its own under the rows.
+        ReportGrid* dw = w->grid();
+        ASSERT_FALSE(dw->horizontalScrollBar()->isVisible());
+        EXPECT_GE(dw->height() - dw->frameWidth() - dw->viewport()->geometry().bottom() - 1,
+                  dw->fontMetrics().height());
         EXPECT_EQ(w->grid()->rowCount(), c.rows);
         EXPECT_EQ(w->grid()->store().sum(QStringLiteral("je")).format(u"0.00"), QLatin1String(c.balance));
         ASSERT_EQ(w->grid()->totalsTexts().size(), 1);
