@@ -1,20 +1,12 @@
 #include "datastoremodel.h"
 
+#include "report.h"
 #include "units.h"
 
 #include <QBrush>
 #include <QSize>
 
-#include <algorithm>
-
 namespace qv {
-
-bool isMaskedColumn(const ColumnDef& column)
-{
-    if (column.type != ColumnType::Text || column.format.isEmpty())
-        return false;
-    return std::all_of(column.format.begin(), column.format.end(), [](QChar c) { return c == u'*'; });
-}
 
 DataStoreModel::DataStoreModel(DataStore* store, QObject* parent) : QAbstractTableModel(parent), m_store(store)
 {
@@ -70,15 +62,8 @@ QVariant DataStoreModel::data(const QModelIndex& index, int role) const
     const int column = storeColumn(index.column());
     const ColumnDef& def = m_store->definition().columns[column - 1];
     switch (role) {
-    case Qt::DisplayRole: {
-        if (isMaskedColumn(def))
-            return m_store->getItem(row, column).isNull() ? QString() : def.format;
-        const QString text = m_store->getItemString(row, column);
-        for (const CodeValue& code : def.codeTable)
-            if (code.data == text)
-                return code.display;
-        return text;
-    }
+    case Qt::DisplayRole:
+        return cellText(*m_store, row, column);
     case Qt::EditRole: {
         const QVariant v = m_store->getItem(row, column);
         if (def.type == ColumnType::Money)

@@ -6,10 +6,6 @@
 
 namespace qv {
 
-// A text column whose format is made of asterisks, such as a password shown
-// as "*********": the views draw and copy the mask, never the value.
-bool isMaskedColumn(const ColumnDef& column);
-
 // Shows a DataStore to Qt's item views: one view column per definition
 // column with a non-zero on-screen width, headers from the captions, the
 // code tables' display values, the row colours of the definition. Edits go
