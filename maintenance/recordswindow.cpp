@@ -2,9 +2,12 @@
 
 #include "data/contactpicker.h"
 #include "platform/datastore.h"
+#include "platform/exportbutton.h"
 #include "platform/dateedit.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
+#include "platform/report.h"
+#include "platform/reportexport.h"
 #include "platform/reportgrid.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
@@ -31,18 +34,15 @@ constexpr int kClientHeight = 2296 - 132;
 const QString kReceived = QStringLiteral("收情");
 const QString kGiven = QStringLiteral("送情");
 
-ColumnDef recordColumn(const char* name, const char* caption, ColumnType type, int gbkWidth, int widthUnits)
+// Written back to rqwlb when changed.
+ColumnDef editable(ColumnDef column)
 {
-    ColumnDef c;
-    c.name = QString::fromLatin1(name);
-    c.caption = QString::fromUtf8(caption);
-    c.type = type;
-    c.gbkWidth = gbkWidth;
-    c.widthUnits = widthUnits;
-    c.editable = true;
-    c.updatable = true;
-    return c;
+    column.editable = true;
+    column.updatable = true;
+    return column;
 }
+
+const QString kDateFormat = QStringLiteral("yyyy年mm月dd日");
 
 } // namespace
 
@@ -55,32 +55,39 @@ ReportDef recordsDefinition()
                                 "WHERE xm = :s_xm AND sq BETWEEN :s_d1 AND :s_d2");
     def.arguments = {QStringLiteral("s_xm"), QStringLiteral("s_d1"), QStringLiteral("s_d2")};
 
-    // The record number is the key; it is shown, never typed.
-    ColumnDef xtbh = recordColumn("xtbh", "系统编号", ColumnType::Text, 12, 420);
-    xtbh.editable = false;
-    xtbh.updatable = false;
     // Only the two kinds the ledger knows can be chosen.
-    ColumnDef lx = recordColumn("lx", "类别", ColumnType::Text, 4, 230);
+    ColumnDef lx = editable(textColumn(QStringLiteral("lx"), QStringLiteral("类别"), 230, 4));
     lx.codeTable = {{kReceived, kReceived}, {kGiven, kGiven}};
-    ColumnDef je = recordColumn("je", "收/送情金额", ColumnType::Money, 0, 330);
-    je.format = QStringLiteral("0.00");
-    je.alignment = Qt::AlignRight | Qt::AlignVCenter;
 
-    def.columns = {xtbh,
-                   recordColumn("xm", "姓名", ColumnType::Text, 16, 250),
-                   lx,
-                   recordColumn("dx", "对象", ColumnType::Text, 10, 200),
-                   recordColumn("sy", "事由", ColumnType::Text, 10, 200),
-                   recordColumn("wp", "等价物品", ColumnType::Text, 16, 300),
-                   je,
-                   recordColumn("sj", "发生时间", ColumnType::Date, 10, 400),
-                   recordColumn("sq", "收/送情时间", ColumnType::Date, 10, 400)};
+    // The record number is the key; it is shown, never typed.
+    def.columns = {
+        textColumn(QStringLiteral("xtbh"), QStringLiteral("系统编号"), 420, 12),
+        editable(textColumn(QStringLiteral("xm"), QStringLiteral("姓名"), 250, 16)),
+        lx,
+        editable(textColumn(QStringLiteral("dx"), QStringLiteral("对象"), 200, 10)),
+        editable(textColumn(QStringLiteral("sy"), QStringLiteral("事由"), 200, 10)),
+        editable(textColumn(QStringLiteral("wp"), QStringLiteral("等价物品"), 300, 16)),
+        editable(moneyColumn(QStringLiteral("je"), QStringLiteral("收/送情金额"), 330, QStringLiteral("0.00"))),
+        editable(dateColumn(QStringLiteral("sj"), QStringLiteral("发生时间"), 470, kDateFormat)),
+        editable(dateColumn(QStringLiteral("sq"), QStringLiteral("收/送情时间"), 470, kDateFormat)),
+    };
     def.updateTable = QStringLiteral("rqwlb");
     def.keyColumns = {QStringLiteral("xtbh")};
-    def.rowColor = [](const DataStore&, long row) {
-        return row % 2 == 0 ? QColor(255, 255, 255) : QColor(180, 255, 200);
-    };
-    def.totals = {{QStringLiteral("je"), QStringLiteral("共计：")}};
+    def.rowColor = rowcolors::alternating(QColor(180, 255, 200), QColor(255, 255, 255));
+    // "共计：" under the goods, the balance under the amounts, "元" after it.
+    TotalDef label;
+    label.column = QStringLiteral("wp");
+    label.label = QStringLiteral("共计：");
+    label.kind = TotalKind::Text;
+    TotalDef balance;
+    balance.column = QStringLiteral("je");
+    balance.format = QStringLiteral("0.00");
+    TotalDef unit;
+    unit.column = QStringLiteral("sj");
+    unit.label = QStringLiteral("元");
+    unit.kind = TotalKind::Text;
+    unit.alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    def.totals = {label, balance, unit};
     return def;
 }
 
@@ -150,6 +157,7 @@ RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent) : QWidge
     m_delete = button("cb_2", "删除");
     m_save = button("cb_4", "存盘");
     m_print = button("cb_5", "打印");
+    m_export = addExportButton(m_print, [this] { return tableFromStore(m_grid->store()); });
 
     // Created last so that the list it drops over the grid stays on top.
     m_picker = new ContactPicker(m_name, m_tr, this, QRect(360, 120, 822, 600));
@@ -163,6 +171,7 @@ RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent) : QWidge
     setTabOrder(m_grid, m_delete);
     setTabOrder(m_delete, m_save);
     setTabOrder(m_save, m_print);
+    setTabOrder(m_print, m_export);
 
     connect(m_picker, &ContactPicker::picked, this,
             [this](const PickedContact& contact) { m_name->setText(contact.xm); });
@@ -199,8 +208,8 @@ void RecordsWindow::resizeEvent(QResizeEvent* event)
     place(m_query, 2640, 28, 320, 92);
     place(m_exit, 3000, 28, 320, 92);
     m_grid->setGeometry(units::toPixels(50, 160, 3490, 1800).adjusted(0, 0, dx, dy));
-    int x = 2200;
-    for (QPushButton* b : {m_delete, m_save, m_print}) {
+    int x = 1820;
+    for (QPushButton* b : {m_delete, m_save, m_print, m_export}) {
         b->setGeometry(units::toPixels(x, 2010, 320, 92).translated(0, dy));
         x += 380;
     }
@@ -309,7 +318,17 @@ bool RecordsWindow::save()
 void RecordsWindow::print()
 {
     m_grid->acceptText();
-    printPreview(m_grid->store(), this);
+    printPreview(m_grid->store(), this, heading());
+}
+
+// The person and the period of the list, printed above it.
+PrintHeading RecordsWindow::heading() const
+{
+    const QString format = DateEdit::displayFormat();
+    return {QString(),
+            {QStringLiteral("姓名：") + m_name->text().trimmed(),
+             QStringLiteral("日期：") + m_from->date().toString(format) + QStringLiteral(" 至 ") +
+                 m_to->date().toString(format)}};
 }
 
 void RecordsWindow::closeEvent(QCloseEvent* event)

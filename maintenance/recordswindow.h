@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/money.h"
+#include "platform/printing.h"
 #include "platform/reportdef.h"
 
 #include <QWidget>
@@ -59,6 +60,7 @@ protected:
 private:
     void deleteRow();
     void print();
+    PrintHeading heading() const;
     void keepSign(long row, const QString& column);
     // The one question before pending changes would be lost; true when the
     // window may go on.
@@ -78,6 +80,7 @@ private:
     QPushButton* m_delete;  // cb_2
     QPushButton* m_save;    // cb_4
     QPushButton* m_print;   // cb_5
+    QPushButton* m_export;  // cb_export
 };
 
 } // namespace qv

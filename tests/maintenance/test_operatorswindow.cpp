@@ -5,9 +5,13 @@
 #include "maintenance/operatorswindow.h"
 #include "platform/datastore.h"
 #include "platform/messagebox.h"
+#include "platform/printing.h"
+#include "platform/reportexport.h"
+#include "support/pdftext.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -251,6 +255,28 @@ TEST_P(OperatorsWindowTest, DeleteAsksByNameAndCloseBoxAsksToo)
     w->close();
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(operators(), 2) << "No drops the deletion";
+}
+
+// Whatever renders the operators - a printout, an exported file - sees the
+// mask, never the password.
+TEST_P(OperatorsWindowTest, PrintedAndExportedPasswordIsMasked)
+{
+    auto w = openWindow();
+    const ReportTable table = tableFromStore(w->grid()->store());
+    ASSERT_EQ(table.rows.size(), 2);
+    for (const QVariantList& row : table.rows) {
+        EXPECT_TRUE(row.contains(kMask));
+        EXPECT_FALSE(row.contains(QStringLiteral("abc123")));
+    }
+    const QString pdf = QDir(ledger().workDir()).filePath(QStringLiteral("operators.pdf"));
+    QString error;
+    ASSERT_GT(printStoreToPdf(w->grid()->store(), pdf, &error), 0) << error.toStdString();
+    const QString text = qv::test::pdfText(pdf);
+    if (text.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    EXPECT_TRUE(text.contains(QStringLiteral("李会计")));
+    EXPECT_TRUE(text.contains(kMask));
+    EXPECT_FALSE(text.contains(QStringLiteral("abc123")));
 }
 
 } // namespace

@@ -6,8 +6,12 @@
 #include "maintenance/recordswindow.h"
 #include "platform/datastore.h"
 #include "platform/messagebox.h"
+#include "platform/printing.h"
+#include "platform/reportexport.h"
+#include "support/pdftext.h"
 
 #include <QDate>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -124,8 +128,10 @@ TEST_P(RecordsWindowTest, ListsBothKindsOfOnePersonAndPeriodWithTheBalance)
                   dw->fontMetrics().height());
         EXPECT_EQ(w->grid()->rowCount(), c.rows);
         EXPECT_EQ(w->grid()->store().sum(QStringLiteral("je")).format(u"0.00"), QLatin1String(c.balance));
-        ASSERT_EQ(w->grid()->totalsTexts().size(), 1);
-        EXPECT_TRUE(w->grid()->totalsTexts().front().second.endsWith(QLatin1String(c.balance)));
+        QStringList totals;
+        for (const auto& cell : w->grid()->totalsTexts())
+            totals << cell.second;
+        EXPECT_EQ(totals, (QStringList{QStringLiteral("共计："), QLatin1String(c.balance), QStringLiteral("元")}));
     }
 }
 
@@ -325,6 +331,25 @@ TEST_P(RecordsWindowTest, PickerTakesTheNameOnly)
     ASSERT_TRUE(w.picker()->pick());
     EXPECT_EQ(name->text(), QStringLiteral("张三"));
     EXPECT_TRUE(w.picker()->grid()->isHidden());
+}
+
+TEST_P(RecordsWindowTest, PrintedAndExportedListShowsDatesAsDatesAndTheBalance)
+{
+    auto w = listed("张三");
+    EXPECT_TRUE(w->findChild<QPushButton*>(QStringLiteral("cb_export")));
+    const ReportTable table = tableFromStore(w->grid()->store());
+    ASSERT_EQ(table.rows.size(), 3);
+    EXPECT_TRUE(table.rows.front().contains(QStringLiteral("2026年03月01日")));
+    EXPECT_TRUE(table.totals.contains(QStringLiteral("共计：")));
+
+    const QString pdf = QDir(ledger().workDir()).filePath(QStringLiteral("records.pdf"));
+    QString error;
+    ASSERT_GT(printStoreToPdf(w->grid()->store(), pdf, &error), 0) << error.toStdString();
+    const QString text = qv::test::pdfText(pdf);
+    if (text.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    for (const char* expected : {"记录库维护", "2026年03月15日", "-1200.00", "共计：", "50.00", "元"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected).normalized(QString::NormalizationForm_KC))) << expected;
 }
 
 } // namespace
