@@ -61,19 +61,9 @@ protected:
 TEST_P(OperatorsWindowTest, ListsEveryOperatorWithThePasswordMasked)
 {
     auto w = openWindow();
-    EXPECT_EQ(w->objectName(), QStringLiteral("w_czrsz"));
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("操作人员设置"));
     ReportGrid* dw = w->findChild<ReportGrid*>(QStringLiteral("dw_1"));
     ASSERT_EQ(dw, w->grid());
     ASSERT_EQ(dw->rowCount(), 2);
-    EXPECT_EQ(dw->rowFocusIndicator(), ReportGrid::FocusIndicator::Hand);
-    QStringList captions;
-    for (int c = 0; c < dw->model()->columnCount(); ++c)
-        captions << dw->model()->headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(captions, (QStringList{"", "代码", "姓名", "密码"}));
-    for (const char* name : {"cb_1", "cb_2", "cb_3", "cb_4"})
-        EXPECT_TRUE(w->findChild<QPushButton*>(QLatin1String(name))) << name;
-
     const long row = dw->store().findText(QStringLiteral("code"), QStringLiteral("0001"), 1, 2);
     ASSERT_GT(row, 0);
     EXPECT_EQ(shown(dw, row, "password"), kMask);

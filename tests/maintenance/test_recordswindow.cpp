@@ -85,22 +85,14 @@ protected:
     ScriptedMessageBoxes* m_boxes = nullptr;
 };
 
-TEST_P(RecordsWindowTest, OpensEmptyWithTodayInBothDates)
+TEST_P(RecordsWindowTest, OpensWithTodayInBothDatesAndListsNothing)
 {
     RecordsWindow w(sqlca());
-    EXPECT_EQ(w.objectName(), QStringLiteral("w_jlk_wh"));
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("记录库维护"));
     EXPECT_EQ(w.grid()->rowCount(), 0);
     EXPECT_TRUE(w.picker()->grid()->isHidden());
-    EXPECT_EQ(w.picker()->grid()->objectName(), QStringLiteral("dw_2"));
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
     EXPECT_EQ(w.findChild<DateEdit*>(QStringLiteral("em_1"))->storedText(), today);
     EXPECT_EQ(w.findChild<DateEdit*>(QStringLiteral("em_2"))->storedText(), today);
-    QStringList captions;
-    for (int c = 0; c < w.grid()->model()->columnCount(); ++c)
-        captions << w.grid()->model()->headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(captions, (QStringList{"系统编号", "姓名", "类别", "对象", "事由", "等价物品", "收/送情金额",
-                                     "发生时间", "收/送情时间"}));
 }
 
 TEST_P(RecordsWindowTest, ListsBothKindsOfOnePersonAndPeriodWithTheBalance)
@@ -316,21 +308,6 @@ TEST_P(RecordsWindowTest, CloseAsksBeforeDroppingChanges)
     click(*w, "cb_3");
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(m_boxes->texts().back(), kSaved);
-}
-
-TEST_P(RecordsWindowTest, PickerTakesTheNameOnly)
-{
-    ledger().exec(QStringLiteral("INSERT INTO wlryb (xm, xb, py) VALUES ('张三', '男', 'zs')"));
-    RecordsWindow w(sqlca());
-    w.show();
-    auto* name = w.findChild<QLineEdit*>(QStringLiteral("sle_1"));
-    name->setText(QStringLiteral("zs"));
-    w.picker()->search();
-    ASSERT_TRUE(w.picker()->grid()->isVisible());
-    w.picker()->grid()->setCurrentIndex(w.picker()->grid()->model()->index(0, 0));
-    ASSERT_TRUE(w.picker()->pick());
-    EXPECT_EQ(name->text(), QStringLiteral("张三"));
-    EXPECT_TRUE(w.picker()->grid()->isHidden());
 }
 
 TEST_P(RecordsWindowTest, PrintedAndExportedListShowsDatesAsDatesAndTheBalance)
