@@ -2,6 +2,7 @@
 
 #include "data/contactpicker.h"
 #include "platform/datastore.h"
+#include "platform/datastoremodel.h"
 #include "platform/exportbutton.h"
 #include "platform/dateedit.h"
 #include "platform/messagebox.h"
@@ -297,8 +298,15 @@ void RecordsWindow::deleteRow()
 
 bool RecordsWindow::save()
 {
-    if (m_grid->acceptText() != 1)
+    // Only an amount can be refused while typed ("-", "1,2"); say which
+    // cell holds it rather than let the save do nothing.
+    if (m_grid->acceptText() != 1) {
+        const int column = m_grid->dataModel()->storeColumn(m_grid->currentIndex().column());
+        const QString caption = column > 0 ? m_grid->store().definition().columns[column - 1].caption : QString();
+        messagebox(QStringLiteral("错误"), QStringLiteral("“%1”不是一个金额，请改正后再存盘。").arg(caption),
+                   Icon::StopSign);
         return false;
+    }
     DataStore& store = m_grid->store();
     for (const auto& message : {store.validate(), checkRecords(store)}) {
         if (message) {

@@ -265,6 +265,17 @@ TEST_P(RecordsWindowTest, RefusedSaveKeepsTheChangesWithTheReason)
     EXPECT_EQ(w->grid()->store().modifiedCount(), 1);
     EXPECT_EQ(storedAmount("260301100000").cents(), 5000);
 
+    // An amount typed half-way is named, not dropped.
+    m_boxes->clear();
+    auto* amount = qobject_cast<QLineEdit*>(openCell(w->grid(), row, "je"));
+    ASSERT_TRUE(amount);
+    amount->setText(QStringLiteral("-"));
+    click(*w, "cb_4");
+    ASSERT_EQ(m_boxes->texts().size(), 1);
+    EXPECT_TRUE(m_boxes->texts().front().contains(QStringLiteral("收/送情金额")));
+    amount->setText(QStringLiteral("66"));
+    ASSERT_EQ(w->grid()->acceptText(), 1);
+
     // Empty names and amounts are named too.
     m_boxes->clear();
     w->grid()->store().setItem(row, QStringLiteral("je"), QVariant());
