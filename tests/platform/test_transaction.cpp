@@ -1,5 +1,6 @@
 #include "support/testledger.h"
 
+#include "platform/datastore.h"
 #include "platform/transaction.h"
 
 #include <QCoreApplication>
@@ -127,6 +128,79 @@ TEST_P(TransactionDb, ValuesAreBoundSoQuotesAndPercentSignsAreStoredAsTyped)
               0);
     ASSERT_TRUE(sqlca().commit());
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm FROM wlryb WHERE xm = ?"), {name}).toString(), name);
+}
+
+namespace {
+
+ReportDef contactsByName()
+{
+    ReportDef def;
+    def.name = QStringLiteral("contacts");
+    def.select = QStringLiteral("SELECT xm, xb, dh FROM wlryb ORDER BY xm");
+    for (const char* name : {"xm", "xb", "dh"}) {
+        ColumnDef c;
+        c.name = QString::fromLatin1(name);
+        c.gbkWidth = 30;
+        c.widthUnits = 100;
+        c.editable = c.updatable = true;
+        def.columns << c;
+    }
+    def.updateTable = QStringLiteral("wlryb");
+    def.keyColumns = {QStringLiteral("xm")};
+    return def;
+}
+
+} // namespace
+
+// Another program (or another window) changed the ledger between the read
+// and the save: a write by key that hits no row must fail, not pass as saved.
+TEST_P(TransactionDb, SaveOfARowChangedOrRemovedSinceItWasReadFails)
+{
+    struct Case
+    {
+        const char* what;
+        const char* meanwhile; // run by a second connection after the read
+        std::function<void(DataStore&)> edit;
+    };
+    const QList<Case> cases = {
+        {"changed row removed", "DELETE FROM wlryb WHERE xm = '张三'",
+         [](DataStore& s) { s.setItem(1, QStringLiteral("dh"), QStringLiteral("999")); }},
+        {"changed row renamed", "UPDATE wlryb SET xm = '张三丰' WHERE xm = '张三'",
+         [](DataStore& s) { s.setItem(1, QStringLiteral("dh"), QStringLiteral("999")); }},
+        {"deleted row removed", "DELETE FROM wlryb WHERE xm = '张三'", [](DataStore& s) { s.deleteRow(1); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ledger().exec(QStringLiteral("DELETE FROM wlryb"));
+        ledger().exec(QStringLiteral("INSERT INTO wlryb (xm, xb, dh) VALUES (?, ?, ?)"),
+                      {QStringLiteral("张三"), QStringLiteral("男"), QStringLiteral("111")});
+        ledger().exec(QStringLiteral("INSERT INTO wlryb (xm, xb, dh) VALUES (?, ?, ?)"),
+                      {QStringLiteral("李四"), QStringLiteral("女"), QStringLiteral("222")});
+        DataStore store(contactsByName());
+        store.setTransObject(&sqlca());
+        ASSERT_EQ(store.retrieve(), 2);
+        // Row 2 also changes, so the failure must undo a write that did hit.
+        store.setItem(2, QStringLiteral("dh"), QStringLiteral("333"));
+        c.edit(store);
+
+        Transaction other;
+        ledger().configure(other);
+        ASSERT_TRUE(other.connect()) << other.SQLErrText.toStdString();
+        ASSERT_EQ(other.execute(QString::fromUtf8(c.meanwhile)), 0) << other.SQLErrText.toStdString();
+        ASSERT_TRUE(other.commit());
+        other.disconnect();
+
+        EXPECT_EQ(saveChanges(store, sqlca()), -1);
+        EXPECT_EQ(sqlca().SQLCode, -1);
+        EXPECT_TRUE(sqlca().SQLErrText.contains(QStringLiteral("已不在数据库中")))
+            << sqlca().SQLErrText.toStdString();
+        EXPECT_FALSE(sqlca().inTransaction());
+        EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT dh FROM wlryb WHERE xm = ?"), {QStringLiteral("李四")})
+                      .toString(),
+                  QStringLiteral("222"))
+            << "nothing of the refused save stays";
+        EXPECT_GT(store.modifiedCount() + store.deletedCount(), 1) << "the operator's changes are kept";
+    }
 }
 
 QV_LEDGER_TEST_SUITE(TransactionDb);
