@@ -71,7 +71,8 @@ ReportDef contactsDefinition()
     return def;
 }
 
-ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent) : QWidget(parent), m_tr(transaction)
+ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent)
+    : EditableWindow(parent), m_tr(transaction)
 {
     setObjectName(QStringLiteral("w_wlrywh"));
     setWindowTitle(QStringLiteral("往来人员设置"));
@@ -116,14 +117,15 @@ ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent) : QWid
     connect(m_cb2, &QPushButton::clicked, this, &ContactsWindow::deleteRow);
     connect(m_cb3, &QPushButton::clicked, this, &ContactsWindow::save);
     connect(m_cb5, &QPushButton::clicked, this, &ContactsWindow::print);
-    connect(m_cb4, &QPushButton::clicked, this, &ContactsWindow::exitWindow);
+    // Leaving by 退出 and by the close box ask the same question.
+    connect(m_cb4, &QPushButton::clicked, this, &QWidget::close);
 
     openWindow();
 }
 
 void ContactsWindow::resizeEvent(QResizeEvent* event)
 {
-    QWidget::resizeEvent(event);
+    EditableWindow::resizeEvent(event);
     // The grid takes what the window gains; the note and the buttons stay
     // under it.
     const int dx = width() - units::toPixelsX(kClientWidth);
@@ -211,13 +213,11 @@ void ContactsWindow::print()
     printPreview(m_dw1->store(), this);
 }
 
-void ContactsWindow::exitWindow()
+bool ContactsWindow::hasUnsavedChanges() { return gridHasUnsavedChanges(*m_dw1); }
+
+bool ContactsWindow::saveBeforeClose()
 {
-    m_dw1->acceptText();
-    const DataStore& store = m_dw1->store();
-    const bool pending = store.deletedCount() > 0 || store.modifiedCount() > 0;
-    if (confirmUnsavedChanges(pending, [this] { return writeChanges(QStringLiteral("数据保存出错,请查明是否主键重复!")); }))
-        close();
+    return writeChanges(QStringLiteral("数据保存出错,请查明是否主键重复!"));
 }
 
 } // namespace qv

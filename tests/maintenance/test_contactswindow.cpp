@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
@@ -341,14 +343,87 @@ TEST_P(ContactsWindowTest, RefusedSaveOnExitHasItsOwnTextAndStaysOpen)
     EXPECT_EQ(count(), 1);
 }
 
-TEST_P(ContactsWindowTest, CloseBoxDiscardsSilently)
+// Typed input is never dropped without the question, whichever way the
+// window goes: its 退出, its own close box, or its frame in the main window
+// being closed (as the frame does for every sheet when the program ends).
+TEST_P(ContactsWindowTest, EveryWayOfClosingAsksBeforeDroppingInput)
 {
+    enum class Way { ExitButton, CloseBox, SheetFrame };
+    struct Case
+    {
+        Way way;
+        int answer;        // 1 Yes, 2 No, 3 Cancel
+        const char* name;  // typed into the new row
+        bool staysOpen;
+        int contactsAfter; // rows in wlryb afterwards
+    };
+    const Case cases[] = {
+        {Way::ExitButton, 3, "赵六", true, 1},  {Way::CloseBox, 3, "赵六", true, 1},
+        {Way::SheetFrame, 3, "赵六", true, 1},  {Way::CloseBox, 2, "赵六", false, 1},
+        {Way::SheetFrame, 2, "赵六", false, 1}, {Way::CloseBox, 1, "赵六", false, 2},
+        {Way::SheetFrame, 1, "赵六", false, 2}, {Way::CloseBox, 1, "张三", true, 1},
+        {Way::SheetFrame, 1, "张三", true, 1},
+    };
+    addContact("张三", "男");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.way) << " answer " << c.answer << " " << c.name);
+        ledger().exec(QStringLiteral("DELETE FROM wlryb WHERE xm <> ?"), {QStringLiteral("张三")});
+        m_boxes->clear();
+        QMdiArea area;
+        auto* w = new ContactsWindow(sqlca());
+        QMdiSubWindow* frame = nullptr;
+        if (c.way == Way::SheetFrame) {
+            frame = area.addSubWindow(w);
+            area.show();
+        } else {
+            w->setParent(&area, Qt::Window);
+            w->show();
+        }
+        click(*w, "cb_1");
+        typeInto(*w, 2, "xm", QString::fromUtf8(c.name));
+        typeInto(*w, 2, "xb", QStringLiteral("女"));
+        m_boxes->queueAnswer(c.answer);
+        switch (c.way) {
+        case Way::ExitButton:
+            click(*w, "cb_4");
+            break;
+        case Way::CloseBox:
+            w->close();
+            break;
+        case Way::SheetFrame:
+            frame->close();
+            break;
+        }
+        ASSERT_GE(m_boxes->shown().size(), 1);
+        EXPECT_EQ(m_boxes->shown()[0].text, QStringLiteral("数据未保存！是否存盘?"));
+        EXPECT_EQ(m_boxes->shown()[0].buttons, Buttons::YesNoCancel);
+        EXPECT_EQ(w->isVisible(), c.staysOpen);
+        if (frame) {
+            EXPECT_EQ(frame->isVisible(), c.staysOpen) << "a refusing sheet keeps its frame";
+        }
+        EXPECT_EQ(count(), c.contactsAfter);
+        if (c.staysOpen) {
+            EXPECT_EQ(w->grid()->store().modifiedCount(), 1) << "the typed row is still there";
+        }
+    }
+}
+
+// A cell still being typed in counts as input, even when nothing else changed.
+TEST_P(ContactsWindowTest, CloseAsksForACellStillBeingEdited)
+{
+    addContact("张三", "男");
     auto w = openWindow();
-    click(*w, "cb_1");
-    typeInto(*w, 1, "xm", QStringLiteral("赵六"));
-    EXPECT_TRUE(w->close());
-    EXPECT_TRUE(m_boxes->shown().isEmpty());
-    EXPECT_EQ(count(), 0);
+    ReportGrid* dw = w->grid();
+    const QModelIndex phone = dw->cellIndex(1, QStringLiteral("dh"));
+    dw->setCurrentIndex(phone);
+    dw->edit(phone);
+    auto* editor = qobject_cast<GbkLineEdit*>(dw->cellDelegate()->openEditor());
+    ASSERT_TRUE(editor);
+    editor->setText(QStringLiteral("12345"));
+    m_boxes->queueAnswer(3);
+    EXPECT_FALSE(w->close());
+    ASSERT_EQ(m_boxes->shown().size(), 1);
+    EXPECT_EQ(item(*w, 1, "dh"), QStringLiteral("12345"));
 }
 
 TEST_P(ContactsWindowTest, PrintPreviewsTheGridWithPendingEdits)
