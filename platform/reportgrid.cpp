@@ -295,12 +295,40 @@ ReportGrid::~ReportGrid()
     setModel(nullptr);
 }
 
+int ReportGrid::readableWidth(const ColumnDef& column) const
+{
+    int width = units::toPixelsX(column.widthUnits);
+    if (column.type != ColumnType::Text)
+        return width;
+    // Designed widths assumed a smaller face than the CJK fonts of today's
+    // desktops; a caption or a name cut in half is unreadable, so a text
+    // column is never narrower than its caption, and a short one (a name,
+    // a code, a category: up to 16 bytes) shows its whole width of Chinese.
+    const QStyle* s = style();
+    const int headerMargin = 2 * s->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 4;
+    width = std::max(width, horizontalHeader()->fontMetrics().horizontalAdvance(column.caption) + headerMargin);
+    if (column.gbkWidth > 0 && column.gbkWidth <= kWholeTextBytes) {
+        const int cellMargin = 2 * (s->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 4;
+        const QString widest(column.gbkWidth / 2, QChar(0x6C49)); // 汉, a full-width character
+        width = std::max(width, fontMetrics().horizontalAdvance(widest) + cellMargin);
+    }
+    return width;
+}
+
 void ReportGrid::applyColumnWidths()
 {
     const auto& columns = m_store->definition().columns;
     for (int vc = 0; vc < m_model->columnCount(); ++vc)
-        horizontalHeader()->resizeSection(vc,
-                                          units::toPixelsX(columns[m_model->storeColumn(vc) - 1].widthUnits));
+        horizontalHeader()->resizeSection(vc, readableWidth(columns[m_model->storeColumn(vc) - 1]));
+}
+
+void ReportGrid::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+        applyColumnWidths();
+    }
 }
 
 void ReportGrid::afterReset()

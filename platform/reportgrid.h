@@ -122,6 +122,10 @@ public:
     // The totals line as shown: (view column, text) for each total.
     QList<QPair<int, QString>> totalsTexts() const;
 
+    // A column's on-screen width: its designed width, widened so that the
+    // caption and a short text are never cut.
+    int readableWidth(const ColumnDef& column) const;
+
     // The view column of a definition column name (-1 when hidden).
     int viewColumn(const QString& column) const;
     QModelIndex cellIndex(long row, const QString& column) const;
@@ -138,9 +142,12 @@ signals:
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // Text columns up to this many bytes are shown whole.
+    static constexpr int kWholeTextBytes = 16;
     void applyColumnWidths();
     void placeFooter();
     void afterReset();

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -138,6 +139,22 @@ TEST_P(ContactsWindowTest, OpensWithTheContactsAndTheDesignedControls)
         }
     }
     EXPECT_EQ(texts, (QStringList{"增加", "删除", "保存", "打印", "退出"}));
+}
+
+TEST_P(ContactsWindowTest, EightCharacterNamesAndEveryCaptionAreShownWhole)
+{
+    addContact("欧阳东方明珠塔楼", "男");
+    auto w = openWindow();
+    ReportGrid* dw = w->grid();
+    const QModelIndex name = dw->cellIndex(1, QStringLiteral("xm"));
+    EXPECT_GE(dw->visualRect(name).width() - 6, dw->fontMetrics().horizontalAdvance(name.data().toString()));
+    for (const ColumnDef& c : dw->store().definition().columns) {
+        if (c.caption.isEmpty())
+            continue;
+        EXPECT_GT(dw->columnWidth(dw->viewColumn(c.name)),
+                  dw->horizontalHeader()->fontMetrics().horizontalAdvance(c.caption))
+            << c.caption.toStdString();
+    }
 }
 
 TEST_P(ContactsWindowTest, PinyinCodeFollowsEveryChangeOfTheRow)

@@ -240,6 +240,38 @@ TEST(ReportGridEditor, RefusesTextBeyondTheColumnsGbkWidth)
     EXPECT_EQ(dw.store().getItemString(1, QStringLiteral("xm")), QStringLiteral("张三丰"));
 }
 
+// Designed widths were made for a smaller face: at today's CJK fonts a name
+// of eight characters or a caption would be cut.
+TEST(ReportGridLayout, TextColumnsShowTheirCaptionAndShortTextsWhole)
+{
+    ReportDef def = peopleDef();
+    ColumnDef narrow = text("bm", "工作单位部门", 30, 60); // long text, caption wider than designed
+    def.columns << narrow;
+    for (int size : {9, 14}) {
+        SCOPED_TRACE(size);
+        ReportGrid dw(def);
+        QFont f = dw.font();
+        f.setPointSize(size);
+        dw.setFont(f);
+        const long row = dw.store().insertRow(0);
+        const QString eight = QStringLiteral("欧阳东方明珠塔楼");
+        dw.store().setItem(row, QStringLiteral("xm"), eight);
+        dw.show();
+        // The cell's text margins and the grid line come off the column.
+        EXPECT_GE(dw.visualRect(dw.cellIndex(row, QStringLiteral("xm"))).width() - 6,
+                  dw.fontMetrics().horizontalAdvance(eight))
+            << "eight characters whole";
+        for (const ColumnDef& c : def.columns) {
+            const int vc = dw.viewColumn(c.name);
+            EXPECT_GT(dw.columnWidth(vc), dw.horizontalHeader()->fontMetrics().horizontalAdvance(c.caption))
+                << c.caption.toStdString();
+        }
+        EXPECT_LT(dw.columnWidth(dw.viewColumn(QStringLiteral("dh"))),
+                  dw.fontMetrics().horizontalAdvance(QString(15, QChar(0x6C49))))
+            << "long texts keep their designed width and scroll in the editor";
+    }
+}
+
 TEST(ReportGridModel, PassesTheItemModelTesterThroughEdits)
 {
     ReportGrid dw(peopleDef());
