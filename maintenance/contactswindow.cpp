@@ -186,6 +186,7 @@ void ContactsWindow::deleteRow()
 
 bool ContactsWindow::writeChanges(const QString& failureText)
 {
+    // A refused cell has already said why.
     if (m_dw1->acceptText() != 1)
         return false;
     // A text too wide for its column is named to the operator instead of the
@@ -194,8 +195,15 @@ bool ContactsWindow::writeChanges(const QString& failureText)
         messagebox(QStringLiteral("错误"), *message, Icon::StopSign);
         return false;
     }
+    // The note under the grid, checked here so that the operator is sent to
+    // the empty cell rather than left to guess at the database's words.
+    if (auto empty = m_dw1->checkRequired({QStringLiteral("xm"), QStringLiteral("xb")})) {
+        messagebox(QStringLiteral("提示"), withReason(QStringLiteral("姓名和性别不能为空。"), *empty),
+                   Icon::Exclamation);
+        return false;
+    }
     if (saveChanges(m_dw1->store(), m_tr) != 1) {
-        messagebox(QStringLiteral("错误"), failureText, Icon::StopSign);
+        messagebox(QStringLiteral("错误"), withReason(failureText, m_tr.SQLErrText), Icon::StopSign);
         return false;
     }
     messagebox(QStringLiteral("提示"), QStringLiteral("数据保存成功!"), Icon::Information);

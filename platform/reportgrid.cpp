@@ -10,6 +10,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDate>
+#include <QTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -126,7 +128,38 @@ private:
     ReportGrid* m_grid;
 };
 
+QString captionOf(const ColumnDef& column) { return column.caption.isEmpty() ? column.name : column.caption; }
+
 } // namespace
+
+std::optional<QString> cellRefusal(const ColumnDef& column, const QString& typed)
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    switch (column.type) {
+    case ColumnType::Money:
+        if (!Money::parse(text))
+            return QStringLiteral("不是金额（例如 1,250.00）");
+        break;
+    case ColumnType::Integer: {
+        bool ok = false;
+        text.toLongLong(&ok);
+        if (!ok)
+            return QStringLiteral("不是整数");
+        break;
+    }
+    case ColumnType::Date:
+        if (text.size() != 8 || !QDate::fromString(text, QStringLiteral("yyyyMMdd")).isValid())
+            return QStringLiteral("不是日期（八位数字，例如 20240131）");
+        break;
+    case ColumnType::Text:
+        if (auto message = gbk::checkField(typed, column.gbkWidth, captionOf(column)))
+            return message;
+        break;
+    }
+    return std::nullopt;
+}
 
 // ---------------------------------------------------------------- GbkLineEdit
 
@@ -229,16 +262,25 @@ void ReportGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model
 {
     const long row = index.row() + 1;
     const int column = m_owner->dataModel()->storeColumn(index.column());
+    const ColumnDef& def = m_owner->store().definition().columns[column - 1];
     const QVariant before = m_owner->store().getItem(row, column);
+    QString typed;
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         if (combo->currentIndex() < 0)
             return;
+        typed = combo->currentText();
         m_lastCommitOk = model->setData(index, combo->currentData(), Qt::EditRole);
-    } else if (auto* line = qobject_cast<GbkLineEdit*>(editor)) {
-        m_lastCommitOk = model->setData(index, line->text(), Qt::EditRole);
+    } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        typed = line->text();
+        const std::optional<QString> reason = cellRefusal(def, typed);
+        m_lastCommitOk = !reason && model->setData(index, typed, Qt::EditRole);
     } else {
         QStyledItemDelegate::setModelData(editor, model, index);
         m_lastCommitOk = true;
+    }
+    if (!m_lastCommitOk) {
+        m_owner->reportRefusedCell(def, typed);
+        return;
     }
     m_owner->notifyEdited(row, column, before);
 }
@@ -448,6 +490,43 @@ void ReportGrid::notifyEdited(long row, int storeColumn, const QVariant& before)
     m_accepting = true;
     emit itemChanged(row, m_store->definition().columns[storeColumn - 1].name, after);
     m_accepting = wasAccepting;
+}
+
+void ReportGrid::reportRefusedCell(const ColumnDef& column, const QString& typed)
+{
+    const QString caption = captionOf(column);
+    QString text = QStringLiteral("“%1”一栏不能填“%2”").arg(caption, typed);
+    if (auto reason = cellRefusal(column, typed))
+        text = withReason(text, *reason);
+    // Asked for by a save, the message comes before the save gives up; when
+    // the operator merely left the cell, after the view has finished with it.
+    if (m_accepting) {
+        messagebox(QStringLiteral("提示"), text, Icon::Exclamation);
+        return;
+    }
+    QTimer::singleShot(0, this, [text] { messagebox(QStringLiteral("提示"), text, Icon::Exclamation); });
+}
+
+std::optional<QString> ReportGrid::checkRequired(const QStringList& columns)
+{
+    const ReportDef& def = m_store->definition();
+    for (long row = 1; row <= m_store->rowCount(); ++row) {
+        if (m_store->rowStatus(row) == RowStatus::NotModified || m_store->rowStatus(row) == RowStatus::New)
+            continue;
+        for (const QString& name : columns) {
+            if (!m_store->getItemString(row, name).trimmed().isEmpty())
+                continue;
+            const int c = def.columnIndex(name);
+            const QString caption = c ? captionOf(def.columns[c - 1]) : name;
+            const QModelIndex cell = cellIndex(row, name);
+            if (cell.isValid()) {
+                setCurrentIndex(cell);
+                scrollTo(cell);
+            }
+            return QStringLiteral("第%1行的“%2”是空的").arg(row).arg(caption);
+        }
+    }
+    return std::nullopt;
 }
 
 void ReportGrid::setRowFocusIndicator(FocusIndicator indicator)

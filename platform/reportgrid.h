@@ -10,6 +10,7 @@
 #include <QTableView>
 
 #include <memory>
+#include <optional>
 
 class QComboBox;
 
@@ -43,6 +44,10 @@ private:
 };
 
 class ReportGrid;
+
+// Why a typed cell cannot be taken (not a number, not a date, too wide for
+// its column...), or nothing when it can.
+std::optional<QString> cellRefusal(const ColumnDef& column, const QString& typed);
 
 // Editors of a ReportGrid's cells: GBK-limited lines for text, a choice of
 // display values for code tables, and the rows of a drop-down definition.
@@ -130,6 +135,13 @@ public:
     int viewColumn(const QString& column) const;
     QModelIndex cellIndex(long row, const QString& column) const;
 
+    // Rows inserted or changed whose cell in one of `columns` is empty: the
+    // first one becomes current and is named ("第2行的“性别”是空的").
+    std::optional<QString> checkRequired(const QStringList& columns);
+
+    // Called by the delegate when the store could not take a typed cell:
+    // tells the operator why, naming the column.
+    void reportRefusedCell(const ColumnDef& column, const QString& typed);
     // Called by the delegate after a user's edit reached the store.
     void notifyEdited(long row, int storeColumn, const QVariant& before);
     ReportGridDelegate* cellDelegate() const { return m_delegate; }

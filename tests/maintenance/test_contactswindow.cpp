@@ -201,7 +201,11 @@ TEST_P(ContactsWindowTest, RefusedSaveKeepsEveryPendingChangeUntilCorrected)
     ASSERT_EQ(m_boxes->shown().size(), 1);
     const ShownMessage& refused = m_boxes->shown()[0];
     EXPECT_EQ(refused.title, QStringLiteral("错误"));
-    EXPECT_EQ(refused.text, QStringLiteral("数据保存出错,请查明是否姓名重复或其他原因!"));
+    const qsizetype firstBreak = refused.text.indexOf(u'\n');
+    ASSERT_GT(firstBreak, 0) << refused.text.toStdString();
+    EXPECT_EQ(refused.text.left(firstBreak), QStringLiteral("数据保存出错,请查明是否姓名重复或其他原因!"));
+    EXPECT_TRUE(refused.text.mid(firstBreak).contains(QStringLiteral("xm")))
+        << "the database names the key that clashed: " << refused.text.toStdString();
     EXPECT_EQ(refused.icon, Icon::StopSign);
     EXPECT_EQ(count(), 1);
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT dh FROM wlryb")).toString(), QStringLiteral("111"))
@@ -227,23 +231,39 @@ TEST_P(ContactsWindowTest, RefusedSaveKeepsEveryPendingChangeUntilCorrected)
     EXPECT_EQ(w->grid()->store().modifiedCount(), 0);
 }
 
-TEST_P(ContactsWindowTest, RowWithoutSexOrNameIsRefusedByTheLedger)
+// The note under the grid is checked before the ledger sees the rows, and the
+// message sends the operator to the empty cell.
+TEST_P(ContactsWindowTest, RowWithoutSexOrNameIsNamedBeforeSaving)
 {
+    addContact("张三", "男");
     auto w = openWindow();
+    ReportGrid* dw = w->grid();
     click(*w, "cb_1");
-    typeInto(*w, 1, "xm", QStringLiteral("王五"));
+    typeInto(*w, 2, "xm", QStringLiteral("王五"));
     click(*w, "cb_3");
     ASSERT_EQ(m_boxes->shown().size(), 1);
-    EXPECT_EQ(m_boxes->shown()[0].text, QStringLiteral("数据保存出错,请查明是否姓名重复或其他原因!"));
-    EXPECT_EQ(count(), 0);
+    EXPECT_EQ(m_boxes->shown()[0].text, QStringLiteral("姓名和性别不能为空。\n第2行的“性别”是空的"));
+    EXPECT_EQ(dw->getRow(), 2);
+    EXPECT_EQ(dw->currentIndex(), dw->cellIndex(2, QStringLiteral("xb")));
+    EXPECT_EQ(count(), 1);
 
     m_boxes->clear();
-    w->grid()->store().setItem(1, QStringLiteral("xm"), QVariant());
-    typeInto(*w, 1, "xb", QStringLiteral("男"));
+    dw->store().setItem(2, QStringLiteral("xm"), QVariant());
+    typeInto(*w, 2, "xb", QStringLiteral("男"));
+    m_boxes->queueAnswer(1);
+    click(*w, "cb_4"); // the save on leaving checks the same
+    ASSERT_EQ(m_boxes->shown().size(), 2);
+    EXPECT_EQ(m_boxes->shown()[1].text, QStringLiteral("姓名和性别不能为空。\n第2行的“姓名”是空的"));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(count(), 1);
+
+    // Blanks are no name either; an added row nobody typed into is no change.
+    m_boxes->clear();
+    typeInto(*w, 2, "xm", QStringLiteral("  "));
+    click(*w, "cb_1");
     click(*w, "cb_3");
     ASSERT_EQ(m_boxes->shown().size(), 1);
-    EXPECT_EQ(m_boxes->shown()[0].title, QStringLiteral("错误"));
-    EXPECT_EQ(count(), 0);
+    EXPECT_TRUE(m_boxes->shown()[0].text.endsWith(QStringLiteral("第2行的“姓名”是空的")));
 }
 
 TEST_P(ContactsWindowTest, TextTooWideIsNamedAndNothingIsWritten)
@@ -352,7 +372,8 @@ TEST_P(ContactsWindowTest, RefusedSaveOnExitHasItsOwnTextAndStaysOpen)
     click(*w, "cb_4");
     ASSERT_EQ(m_boxes->shown().size(), 2);
     EXPECT_EQ(m_boxes->shown()[1].title, QStringLiteral("错误"));
-    EXPECT_EQ(m_boxes->shown()[1].text, QStringLiteral("数据保存出错,请查明是否主键重复!"));
+    EXPECT_TRUE(m_boxes->shown()[1].text.startsWith(QStringLiteral("数据保存出错,请查明是否主键重复!\n")))
+        << "with the database's reason below";
     EXPECT_EQ(m_boxes->shown()[1].icon, Icon::StopSign);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->grid()->rowCount(), 2);

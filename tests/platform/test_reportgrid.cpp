@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
@@ -270,6 +271,57 @@ TEST(ReportGridLayout, TextColumnsShowTheirCaptionAndShortTextsWhole)
                   dw.fontMetrics().horizontalAdvance(QString(15, QChar(0x6C49))))
             << "long texts keep their designed width and scroll in the editor";
     }
+}
+
+// A typed cell the grid cannot take is named with the reason, whether a
+// save asked for it or the operator just left the cell; it never vanishes
+// or stops a save without a word.
+TEST(ReportGridEditor, ARefusedCellSaysWhyNamingTheColumn)
+{
+    struct Case
+    {
+        ColumnType type;
+        const char* typed;
+        bool refused;
+    };
+    const Case cases[] = {
+        {ColumnType::Money, "abc", true},       {ColumnType::Money, "1,250.50", false},
+        {ColumnType::Money, "", false},         {ColumnType::Integer, "12x", true},
+        {ColumnType::Integer, "42", false},     {ColumnType::Date, "20240230", true},
+        {ColumnType::Date, "2024131", true},    {ColumnType::Date, "20240131", false},
+        {ColumnType::Text, "一二三四五", true}, {ColumnType::Text, "一二三四", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        ColumnDef column = text("v", "数值", 8, 300);
+        column.type = c.type;
+        EXPECT_EQ(cellRefusal(column, QString::fromUtf8(c.typed)).has_value(), c.refused);
+    }
+
+    auto& boxes = installScriptedMessageBoxes();
+    ReportDef gifts = giftsDef();
+    gifts.columns[1].editable = true;
+    ReportGrid dw(gifts);
+    dw.store().insertRow(0);
+    dw.store().insertRow(0);
+    dw.show();
+    auto* editor = qobject_cast<QLineEdit*>(editCell(dw, 1, "je"));
+    ASSERT_TRUE(editor);
+    editor->setText(QStringLiteral("三百"));
+    EXPECT_EQ(dw.acceptText(), -1);
+    ASSERT_EQ(boxes.shown().size(), 1) << "said before the save gives up";
+    EXPECT_TRUE(boxes.shown()[0].text.startsWith(QStringLiteral("“金额”一栏不能填“三百”\n")))
+        << boxes.shown()[0].text.toStdString();
+    EXPECT_TRUE(dw.store().getItem(1, QStringLiteral("je")).isNull());
+
+    // Leaving the cell for another row.
+    editor = qobject_cast<QLineEdit*>(editCell(dw, 1, "je"));
+    ASSERT_TRUE(editor);
+    editor->setText(QStringLiteral("12.3.4"));
+    dw.setCurrentIndex(dw.cellIndex(2, QStringLiteral("je")));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.shown().size(), 2);
+    EXPECT_TRUE(boxes.shown()[1].text.contains(QStringLiteral("金额")));
 }
 
 TEST(ReportGridModel, PassesTheItemModelTesterThroughEdits)
