@@ -464,6 +464,29 @@ TEST_P(ContactsWindowTest, CloseAsksForACellStillBeingEdited)
     EXPECT_EQ(item(*w, 1, "dh"), QStringLiteral("12345"));
 }
 
+// The server restarted while the window was open: the save says so, keeps
+// the input, and the next save goes through without restarting the program.
+TEST_P(ContactsWindowTest, ASaveAfterTheServerCameBackSucceeds)
+{
+    if (ledger().dbms() != u"PostgreSQL")
+        GTEST_SKIP() << "an embedded ledger has no server connection to lose";
+    addContact("张三", "男", "111");
+    auto w = openWindow();
+    typeInto(*w, 1, "dh", QStringLiteral("555"));
+    ASSERT_TRUE(ledger().cutServerConnection(sqlca()));
+    click(*w, "cb_3");
+    ASSERT_EQ(m_boxes->shown().size(), 1);
+    EXPECT_TRUE(m_boxes->shown()[0].text.startsWith(
+        QStringLiteral("数据保存出错,请查明是否姓名重复或其他原因!\n与数据库服务器的连接已断开")))
+        << m_boxes->shown()[0].text.toStdString();
+    EXPECT_EQ(w->grid()->store().modifiedCount(), 1);
+
+    click(*w, "cb_3");
+    ASSERT_EQ(m_boxes->shown().size(), 2);
+    EXPECT_EQ(m_boxes->shown()[1].text, QStringLiteral("数据保存成功!"));
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT dh FROM wlryb")).toString(), QStringLiteral("555"));
+}
+
 TEST_P(ContactsWindowTest, PrintPreviewsTheGridWithPendingEdits)
 {
     addContact("张三", "男");

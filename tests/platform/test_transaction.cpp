@@ -203,4 +203,46 @@ TEST_P(TransactionDb, SaveOfARowChangedOrRemovedSinceItWasReadFails)
     }
 }
 
+// The server went away (restart, network): the statement that finds out says
+// so, the next one reconnects, and a transaction the loss cut off is never
+// finished through the new connection.
+TEST_P(TransactionDb, ALostServerConnectionIsReportedAndTheNextStatementReconnects)
+{
+    if (ledger().dbms() != u"PostgreSQL")
+        GTEST_SKIP() << "an embedded ledger has no server connection to lose";
+    QVariantList row;
+    const QString count = QStringLiteral("SELECT count(*) FROM syb WHERE sy = ?");
+
+    // Lost while idle.
+    ASSERT_TRUE(ledger().cutServerConnection(sqlca()));
+    EXPECT_EQ(sqlca().selectInto(count, {QStringLiteral("甲")}, row), -1);
+    EXPECT_TRUE(sqlca().SQLErrText.startsWith(QStringLiteral("与数据库服务器的连接已断开")))
+        << sqlca().SQLErrText.toStdString();
+    EXPECT_TRUE(sqlca().SQLErrText.contains(u'\n')) << "the driver's own text follows";
+    EXPECT_TRUE(sqlca().connectionLost());
+    ASSERT_EQ(sqlca().execute(QStringLiteral("INSERT INTO syb (sy) VALUES (?)"), {QStringLiteral("甲")}), 0)
+        << sqlca().SQLErrText.toStdString();
+    EXPECT_FALSE(sqlca().connectionLost());
+    ASSERT_TRUE(sqlca().commit());
+
+    // Lost inside a transaction: its first write must not be committed
+    // through the new connection along with later ones.
+    ASSERT_EQ(sqlca().execute(QStringLiteral("INSERT INTO syb (sy) VALUES (?)"), {QStringLiteral("乙")}), 0);
+    ASSERT_TRUE(ledger().cutServerConnection(sqlca()));
+    EXPECT_EQ(sqlca().execute(QStringLiteral("INSERT INTO syb (sy) VALUES (?)"), {QStringLiteral("丙")}), -1);
+    EXPECT_TRUE(sqlca().SQLErrText.startsWith(QStringLiteral("与数据库服务器的连接已断开")));
+    EXPECT_FALSE(sqlca().inTransaction());
+    EXPECT_EQ(sqlca().execute(QStringLiteral("INSERT INTO syb (sy) VALUES (?)"), {QStringLiteral("丁")}), -1)
+        << "nothing runs until the cut transaction is rolled back";
+    EXPECT_FALSE(sqlca().commit()) << "a cut transaction never reports as committed";
+    EXPECT_TRUE(sqlca().rollback());
+    EXPECT_EQ(sqlca().selectInto(QStringLiteral("SELECT count(*) FROM syb WHERE sy IN (?, ?, ?, ?)"),
+                                 {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙"),
+                                  QStringLiteral("丁")},
+                                 row),
+              0)
+        << sqlca().SQLErrText.toStdString();
+    EXPECT_EQ(row.front().toInt(), 1) << "only the committed row";
+}
+
 QV_LEDGER_TEST_SUITE(TransactionDb);

@@ -174,6 +174,23 @@ void TestLedger::writeProfile(const QString& extra) const
     file.write(text.toUtf8());
 }
 
+bool TestLedger::cutServerConnection(Transaction& t)
+{
+    if (m_dbms != u"PostgreSQL")
+        return false;
+    QVariantList row;
+    if (t.selectInto(QStringLiteral("SELECT pg_backend_pid()"), {}, row) != 0)
+        return false;
+    const int pid = row.front().toInt();
+    Transaction admin;
+    configure(admin);
+    if (!admin.connect())
+        return false;
+    // The second argument makes the server wait until the session has ended.
+    return admin.selectInto(QStringLiteral("SELECT pg_terminate_backend(?, 5000)"), {pid}, row) == 0 &&
+           row.front().toBool();
+}
+
 QVariant TestLedger::scalar(const QString& sql, const QVariantList& values)
 {
     QVariantList row;

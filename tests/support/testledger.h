@@ -36,6 +36,11 @@ public:
     // Fills another transaction with this ledger's settings.
     void configure(Transaction& t) const;
 
+    // PostgreSQL: ends the server session behind `t` from a second
+    // connection, as a server restart or a dropped network would, and waits
+    // until it is gone. False on SQLite or when it could not be done.
+    bool cutServerConnection(Transaction& t);
+
     // Test conveniences over the connection; they fail the test on SQL errors.
     QVariant scalar(const QString& sql, const QVariantList& values = {});
     void exec(const QString& sql, const QVariantList& values = {});
