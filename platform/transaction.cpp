@@ -15,6 +15,11 @@
 #include <sqlite3.h>
 #endif
 
+#ifdef QUORVEL_ODBC_CONNECTION_CHECK
+#include <sql.h>
+#include <sqlext.h>
+#endif
+
 #include <atomic>
 
 namespace qv {
@@ -97,14 +102,33 @@ QString lostText(const QString& driverText)
     return text;
 }
 
+bool connectionGone(const QSqlDatabase& db)
+{
+    // The PostgreSQL driver closes its side when it finds the server gone.
+    if (!db.isOpen())
+        return true;
+#ifdef QUORVEL_ODBC_CONNECTION_CHECK
+    // ODBC keeps the handle open; the driver manager knows whether it died.
+    if (db.driverName() == QLatin1String("QODBC")) {
+        const QVariant handle = db.driver()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "void*") == 0) {
+            SQLHDBC hdbc = *static_cast<SQLHDBC const*>(handle.constData());
+            SQLUINTEGER dead = SQL_CD_FALSE;
+            if (hdbc && SQL_SUCCEEDED(SQLGetConnectAttr(hdbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)))
+                return dead == SQL_CD_TRUE;
+        }
+    }
+#endif
+    return false;
+}
+
 } // namespace
 
 void Transaction::noteIfLost(const QString& driverText)
 {
     if (!QSqlDatabase::contains(m_connectionName) || m_dialect.dbms() == Dbms::SQLite)
         return;
-    // The PostgreSQL driver closes its side when it finds the server gone.
-    if (database().isOpen())
+    if (!connectionGone(database()))
         return;
     m_lost = true;
     if (m_inTransaction) {

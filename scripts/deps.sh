@@ -7,9 +7,15 @@ run_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev libsqlite3-dev
     fonts-noto-cjk xvfb xauth
+    # unixODBC's headers: the program asks the driver manager whether an
+    # ODBC connection has died, so that it can reconnect
+    unixodbc-dev
 )
 test_packages=(
     googletest libgtest-dev postgresql sqlite3 poppler-utils
+    # dbms=ODBC is tested against the throw-away PostgreSQL server through
+    # unixODBC and Debian's PostgreSQL ODBC driver
+    unixodbc odbc-postgresql
 )
 
 wanted=("${run_packages[@]}")

@@ -208,7 +208,7 @@ TEST_P(TransactionDb, SaveOfARowChangedOrRemovedSinceItWasReadFails)
 // finished through the new connection.
 TEST_P(TransactionDb, ALostServerConnectionIsReportedAndTheNextStatementReconnects)
 {
-    if (ledger().dbms() != u"PostgreSQL")
+    if (ledger().dbms() == u"SQLite")
         GTEST_SKIP() << "an embedded ledger has no server connection to lose";
     QVariantList row;
     const QString count = QStringLiteral("SELECT count(*) FROM syb WHERE sy = ?");
@@ -246,3 +246,4 @@ TEST_P(TransactionDb, ALostServerConnectionIsReportedAndTheNextStatementReconnec
 }
 
 QV_LEDGER_TEST_SUITE(TransactionDb);
+QV_ODBC_TEST_SUITE(TransactionDb);

@@ -106,6 +106,13 @@ std::vector<std::string> ledgerBackends()
     return out;
 }
 
+std::vector<std::string> odbcBackends()
+{
+    if (pgHost().isEmpty() || qEnvironmentVariable("QUORVEL_TEST_ODBC_DRIVER").isEmpty())
+        return {};
+    return {"ODBC"};
+}
+
 TestLedger::TestLedger(const QString& dbms) : m_dbms(dbms) {}
 
 TestLedger::~TestLedger()
@@ -144,6 +151,12 @@ bool TestLedger::create(QString& error)
         if (!pgAdmin(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(m_pgDatabase, tpl), error))
             return false;
         fillPg(m_sqlca, m_pgDatabase);
+        if (m_dbms == u"ODBC") {
+            m_sqlca.DBMS = QStringLiteral("ODBC");
+            m_sqlca.DBParm = QStringLiteral("ConnectString='Driver=%1;Servername=%2;Port=%3;Database=%4;UID=%5'")
+                                 .arg(qEnvironmentVariable("QUORVEL_TEST_ODBC_DRIVER"), pgHost(), pgPort(),
+                                      m_pgDatabase, pgUser());
+        }
     }
     if (!m_sqlca.connect()) {
         error = m_sqlca.SQLErrText;
@@ -176,7 +189,7 @@ void TestLedger::writeProfile(const QString& extra) const
 
 bool TestLedger::cutServerConnection(Transaction& t)
 {
-    if (m_dbms != u"PostgreSQL")
+    if (m_dbms == u"SQLite")
         return false;
     QVariantList row;
     if (t.selectInto(QStringLiteral("SELECT pg_backend_pid()"), {}, row) != 0)
