@@ -612,6 +612,16 @@ void ReportGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
 void ReportGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
+    // A cell made current while the grid was still small (a window being
+    // laid out) scrolled it sideways; with room now, show the first columns
+    // again as long as the current cell stays in view.
+    if (horizontalScrollBar()->value() > 0) {
+        const QModelIndex current = currentIndex();
+        const int column = current.isValid() ? current.column() : 0;
+        const QHeaderView* header = horizontalHeader();
+        if (header->sectionPosition(column) + header->sectionSize(column) <= viewport()->width())
+            horizontalScrollBar()->setValue(0);
+    }
     placeFooter();
 }
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -146,6 +147,7 @@ TEST_P(ContactsWindowTest, EightCharacterNamesAndEveryCaptionAreShownWhole)
     addContact("欧阳东方明珠塔楼", "男");
     auto w = openWindow();
     ReportGrid* dw = w->grid();
+    EXPECT_EQ(dw->horizontalScrollBar()->value(), 0) << "it opens at its first column";
     const QModelIndex name = dw->cellIndex(1, QStringLiteral("xm"));
     EXPECT_GE(dw->visualRect(name).width() - 6, dw->fontMetrics().horizontalAdvance(name.data().toString()));
     for (const ColumnDef& c : dw->store().definition().columns) {

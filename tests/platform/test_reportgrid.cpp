@@ -16,6 +16,7 @@
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -267,6 +268,15 @@ TEST(ReportGridLayout, TextColumnsShowTheirCaptionAndShortTextsWhole)
             EXPECT_GT(dw.columnWidth(vc), dw.horizontalHeader()->fontMetrics().horizontalAdvance(c.caption))
                 << c.caption.toStdString();
         }
+        // Made current while the grid was still small, a cell scrolls the
+        // grid sideways; once it has room, the grid shows its start again.
+        dw.resize(60, 100);
+        dw.setCurrentIndex(dw.cellIndex(row, QStringLiteral("fw")));
+        EXPECT_GT(dw.horizontalScrollBar()->value(), 0);
+        // Wide enough for the current cell, not for every column.
+        dw.resize(dw.horizontalHeader()->length() - dw.columnWidth(dw.viewColumn(QStringLiteral("bm"))) / 2, 300);
+        ASSERT_GT(dw.horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(dw.horizontalScrollBar()->value(), 0);
         EXPECT_LT(dw.columnWidth(dw.viewColumn(QStringLiteral("dh"))),
                   dw.fontMetrics().horizontalAdvance(QString(15, QChar(0x6C49))))
             << "long texts keep their designed width and scroll in the editor";
