@@ -221,7 +221,10 @@ void ContactsWindow::print()
     printPreview(m_dw1->store(), this);
 }
 
-bool ContactsWindow::hasUnsavedChanges() { return gridHasUnsavedChanges(*m_dw1); }
+bool ContactsWindow::hasUnsavedChanges()
+{
+    return gridHasUnsavedChanges(*m_dw1);
+}
 
 bool ContactsWindow::saveBeforeClose()
 {

@@ -11,12 +11,12 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDate>
-#include <QTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QValidator>
 
 namespace qv {
@@ -128,7 +128,10 @@ private:
     ReportGrid* m_grid;
 };
 
-QString captionOf(const ColumnDef& column) { return column.caption.isEmpty() ? column.name : column.caption; }
+QString captionOf(const ColumnDef& column)
+{
+    return column.caption.isEmpty() ? column.name : column.caption;
+}
 
 } // namespace
 
@@ -348,7 +351,8 @@ int ReportGrid::readableWidth(const ColumnDef& column) const
     // a code, a category: up to 16 bytes) shows its whole width of Chinese.
     const QStyle* s = style();
     const int headerMargin = 2 * s->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 4;
-    width = std::max(width, horizontalHeader()->fontMetrics().horizontalAdvance(column.caption) + headerMargin);
+    width =
+        std::max(width, horizontalHeader()->fontMetrics().horizontalAdvance(column.caption) + headerMargin);
     if (column.gbkWidth > 0 && column.gbkWidth <= kWholeTextBytes) {
         const int cellMargin = 2 * (s->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 4;
         const QString widest(column.gbkWidth / 2, QChar(0x6C49)); // 汉, a full-width character

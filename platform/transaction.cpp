@@ -96,7 +96,8 @@ namespace {
 
 QString lostText(const QString& driverText)
 {
-    QString text = QStringLiteral("与数据库服务器的连接已断开（服务器重启或网络中断），下一次操作时将重新连接");
+    QString text =
+        QStringLiteral("与数据库服务器的连接已断开（服务器重启或网络中断），下一次操作时将重新连接");
     if (!driverText.isEmpty())
         text += u'\n' + driverText;
     return text;
@@ -143,8 +144,9 @@ bool Transaction::ensureOpen(const QString& statement)
     if (!QSqlDatabase::contains(m_connectionName))
         return fail(QStringLiteral("数据库没有连接"), statement);
     if (m_transactionCut)
-        return fail(QStringLiteral("与数据库服务器的连接在事务进行中断开，这个事务已经作废：请先回滚，再重做"),
-                    statement);
+        return fail(
+            QStringLiteral("与数据库服务器的连接在事务进行中断开，这个事务已经作废：请先回滚，再重做"),
+            statement);
     if (!m_lost)
         return database().isOpen() || fail(QStringLiteral("数据库没有连接"), statement);
     QSqlDatabase db = database();

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -16,6 +15,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
+#include <QScrollBar>
 
 using namespace qv;
 using qv::test::LedgerTest;
@@ -392,8 +392,8 @@ TEST_P(ContactsWindowTest, EveryWayOfClosingAsksBeforeDroppingInput)
     struct Case
     {
         Way way;
-        int answer;        // 1 Yes, 2 No, 3 Cancel
-        const char* name;  // typed into the new row
+        int answer;       // 1 Yes, 2 No, 3 Cancel
+        const char* name; // typed into the new row
         bool staysOpen;
         int contactsAfter; // rows in wlryb afterwards
     };

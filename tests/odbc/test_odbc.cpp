@@ -55,7 +55,8 @@ TEST_P(OdbcRoad, AGiftIsSavedAndReadBackExactly)
     EXPECT_EQ(storedAmount(QStringLiteral("030501090807")), Money::fromCents(-125005));
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm FROM rqwlb")).toString().trimmed(),
               QStringLiteral("欧阳东方明珠塔楼"));
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sq FROM rqwlb")).toString().trimmed(), QStringLiteral("20030501"));
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sq FROM rqwlb")).toString().trimmed(),
+              QStringLiteral("20030501"));
 }
 
 TEST_P(OdbcRoad, ContactSearchIgnoresCase)

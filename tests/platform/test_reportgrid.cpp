@@ -274,7 +274,8 @@ TEST(ReportGridLayout, TextColumnsShowTheirCaptionAndShortTextsWhole)
         dw.setCurrentIndex(dw.cellIndex(row, QStringLiteral("fw")));
         EXPECT_GT(dw.horizontalScrollBar()->value(), 0);
         // Wide enough for the current cell, not for every column.
-        dw.resize(dw.horizontalHeader()->length() - dw.columnWidth(dw.viewColumn(QStringLiteral("bm"))) / 2, 300);
+        dw.resize(dw.horizontalHeader()->length() - dw.columnWidth(dw.viewColumn(QStringLiteral("bm"))) / 2,
+                  300);
         ASSERT_GT(dw.horizontalScrollBar()->maximum(), 0);
         EXPECT_EQ(dw.horizontalScrollBar()->value(), 0);
         EXPECT_LT(dw.columnWidth(dw.viewColumn(QStringLiteral("dh"))),

@@ -195,7 +195,8 @@ TEST_P(TransactionDb, SaveOfARowChangedOrRemovedSinceItWasReadFails)
         EXPECT_TRUE(sqlca().SQLErrText.contains(QStringLiteral("已不在数据库中")))
             << sqlca().SQLErrText.toStdString();
         EXPECT_FALSE(sqlca().inTransaction());
-        EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT dh FROM wlryb WHERE xm = ?"), {QStringLiteral("李四")})
+        EXPECT_EQ(ledger()
+                      .scalar(QStringLiteral("SELECT dh FROM wlryb WHERE xm = ?"), {QStringLiteral("李四")})
                       .toString(),
                   QStringLiteral("222"))
             << "nothing of the refused save stays";
@@ -236,10 +237,10 @@ TEST_P(TransactionDb, ALostServerConnectionIsReportedAndTheNextStatementReconnec
         << "nothing runs until the cut transaction is rolled back";
     EXPECT_FALSE(sqlca().commit()) << "a cut transaction never reports as committed";
     EXPECT_TRUE(sqlca().rollback());
-    EXPECT_EQ(sqlca().selectInto(QStringLiteral("SELECT count(*) FROM syb WHERE sy IN (?, ?, ?, ?)"),
-                                 {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙"),
-                                  QStringLiteral("丁")},
-                                 row),
+    EXPECT_EQ(sqlca().selectInto(
+                  QStringLiteral("SELECT count(*) FROM syb WHERE sy IN (?, ?, ?, ?)"),
+                  {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙"), QStringLiteral("丁")},
+                  row),
               0)
         << sqlca().SQLErrText.toStdString();
     EXPECT_EQ(row.front().toInt(), 1) << "only the committed row";

@@ -153,9 +153,10 @@ bool TestLedger::create(QString& error)
         fillPg(m_sqlca, m_pgDatabase);
         if (m_dbms == u"ODBC") {
             m_sqlca.DBMS = QStringLiteral("ODBC");
-            m_sqlca.DBParm = QStringLiteral("ConnectString='Driver=%1;Servername=%2;Port=%3;Database=%4;UID=%5'")
-                                 .arg(qEnvironmentVariable("QUORVEL_TEST_ODBC_DRIVER"), pgHost(), pgPort(),
-                                      m_pgDatabase, pgUser());
+            m_sqlca.DBParm =
+                QStringLiteral("ConnectString='Driver=%1;Servername=%2;Port=%3;Database=%4;UID=%5'")
+                    .arg(qEnvironmentVariable("QUORVEL_TEST_ODBC_DRIVER"), pgHost(), pgPort(), m_pgDatabase,
+                         pgUser());
         }
     }
     if (!m_sqlca.connect()) {
