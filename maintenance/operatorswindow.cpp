@@ -6,7 +6,6 @@
 #include "platform/transaction.h"
 #include "platform/units.h"
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QPushButton>
 
@@ -90,7 +89,8 @@ std::optional<QString> checkOperators(const DataStore& store)
     return std::nullopt;
 }
 
-OperatorsWindow::OperatorsWindow(Transaction& transaction, QWidget* parent) : QWidget(parent), m_tr(transaction)
+OperatorsWindow::OperatorsWindow(Transaction& transaction, QWidget* parent)
+    : EditableWindow(parent), m_tr(transaction)
 {
     setObjectName(QStringLiteral("w_czrsz"));
     setWindowTitle(QStringLiteral("操作人员设置"));
@@ -129,7 +129,7 @@ OperatorsWindow::OperatorsWindow(Transaction& transaction, QWidget* parent) : QW
 
 void OperatorsWindow::resizeEvent(QResizeEvent* event)
 {
-    QWidget::resizeEvent(event);
+    EditableWindow::resizeEvent(event);
     const int dx = width() - units::toPixelsX(kClientWidth);
     const int dy = height() - units::toPixelsY(kClientHeight);
     m_grid->setGeometry(units::toPixels(37, 32, 1156, 780).adjusted(0, 0, dx, dy));
@@ -140,10 +140,9 @@ void OperatorsWindow::resizeEvent(QResizeEvent* event)
     }
 }
 
-bool OperatorsWindow::hasPendingChanges() const
+bool OperatorsWindow::hasUnsavedChanges()
 {
-    const DataStore& store = m_grid->store();
-    return store.deletedCount() > 0 || store.modifiedCount() > 0;
+    return gridHasUnsavedChanges(*m_grid);
 }
 
 void OperatorsWindow::addRow()
@@ -196,15 +195,9 @@ void OperatorsWindow::save()
     writeChanges(QStringLiteral("数据保存出错,请查明是否主键（代码）重复或其他原因!"));
 }
 
-// 退出 and the close box alike: pending changes are never dropped unasked.
-void OperatorsWindow::closeEvent(QCloseEvent* event)
+bool OperatorsWindow::saveBeforeClose()
 {
-    m_grid->acceptText();
-    if (confirmUnsavedChanges(hasPendingChanges(),
-                              [this] { return writeChanges(QStringLiteral("数据保存出错,请查明是否主键重复!")); }))
-        event->accept();
-    else
-        event->ignore();
+    return writeChanges(QStringLiteral("数据保存出错,请查明是否主键重复!"));
 }
 
 } // namespace qv

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "platform/editablewindow.h"
 #include "platform/reportdef.h"
-
-#include <QWidget>
 
 #include <optional>
 
@@ -25,17 +24,18 @@ std::optional<QString> checkOperators(const DataStore& store);
 
 // w_czrsz, "操作人员设置": the operators in one editable grid, saved at once.
 // A top-level window of its own beside the main frame.
-class OperatorsWindow : public QWidget
+class OperatorsWindow : public EditableWindow
 {
     Q_OBJECT
 public:
     explicit OperatorsWindow(Transaction& transaction, QWidget* parent = nullptr);
 
     ReportGrid* grid() const { return m_grid; }
-    bool hasPendingChanges() const;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    bool hasUnsavedChanges() override;
+    // 退出 and the close box alike save with the exit text.
+    bool saveBeforeClose() override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

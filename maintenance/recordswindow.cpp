@@ -2,7 +2,6 @@
 
 #include "data/contactpicker.h"
 #include "platform/datastore.h"
-#include "platform/datastoremodel.h"
 #include "platform/exportbutton.h"
 #include "platform/dateedit.h"
 #include "platform/messagebox.h"
@@ -13,7 +12,6 @@
 #include "platform/transaction.h"
 #include "platform/units.h"
 
-#include <QCloseEvent>
 #include <QDate>
 #include <QDir>
 #include <QItemSelectionModel>
@@ -116,7 +114,8 @@ std::optional<QString> checkRecords(const DataStore& store)
     return std::nullopt;
 }
 
-RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent) : QWidget(parent), m_tr(transaction)
+RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent)
+    : EditableWindow(parent), m_tr(transaction)
 {
     setObjectName(QStringLiteral("w_jlk_wh"));
     setWindowTitle(QStringLiteral("记录库维护"));
@@ -194,7 +193,7 @@ RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent) : QWidge
 
 void RecordsWindow::resizeEvent(QResizeEvent* event)
 {
-    QWidget::resizeEvent(event);
+    EditableWindow::resizeEvent(event);
     const int dx = width() - units::toPixelsX(kClientWidth);
     const int dy = height() - units::toPixelsY(kClientHeight);
     auto place = [](QWidget* w, int x, int y, int width, int height) {
@@ -216,21 +215,15 @@ void RecordsWindow::resizeEvent(QResizeEvent* event)
     }
 }
 
-bool RecordsWindow::hasPendingChanges() const
+bool RecordsWindow::hasUnsavedChanges()
 {
-    const DataStore& store = m_grid->store();
-    return store.deletedCount() > 0 || store.modifiedCount() > 0;
-}
-
-bool RecordsWindow::confirmDiscard(const QString& title)
-{
-    m_grid->acceptText();
-    return confirmUnsavedChanges(hasPendingChanges(), [this] { return save(); }, title);
+    return gridHasUnsavedChanges(*m_grid);
 }
 
 bool RecordsWindow::list()
 {
-    if (!confirmDiscard(QStringLiteral("查询")))
+    // A new list would drop what is pending: the same question as on closing.
+    if (!confirmUnsavedChanges(hasUnsavedChanges(), [this] { return save(); }, QStringLiteral("查询")))
         return false;
     m_grid->retrieve({m_name->text().trimmed(), m_from->storedText(), m_to->storedText()});
     return true;
@@ -277,7 +270,7 @@ bool RecordsWindow::eventFilter(QObject* watched, QEvent* event)
         if (!m_grid->indexAt(mouse->position().toPoint()).isValid())
             QTimer::singleShot(0, this, [this] { highlightRow(0); });
     }
-    return QWidget::eventFilter(watched, event);
+    return EditableWindow::eventFilter(watched, event);
 }
 
 void RecordsWindow::deleteRow()
@@ -298,15 +291,9 @@ void RecordsWindow::deleteRow()
 
 bool RecordsWindow::save()
 {
-    // Only an amount can be refused while typed ("-", "1,2"); say which
-    // cell holds it rather than let the save do nothing.
-    if (m_grid->acceptText() != 1) {
-        const int column = m_grid->dataModel()->storeColumn(m_grid->currentIndex().column());
-        const QString caption = column > 0 ? m_grid->store().definition().columns[column - 1].caption : QString();
-        messagebox(QStringLiteral("错误"), QStringLiteral("“%1”不是一个金额，请改正后再存盘。").arg(caption),
-                   Icon::StopSign);
+    // A cell the grid refused has been named already.
+    if (m_grid->acceptText() != 1)
         return false;
-    }
     DataStore& store = m_grid->store();
     for (const auto& message : {store.validate(), checkRecords(store)}) {
         if (message) {
@@ -337,14 +324,6 @@ PrintHeading RecordsWindow::heading() const
             {QStringLiteral("姓名：") + m_name->text().trimmed(),
              QStringLiteral("日期：") + m_from->date().toString(format) + QStringLiteral(" 至 ") +
                  m_to->date().toString(format)}};
-}
-
-void RecordsWindow::closeEvent(QCloseEvent* event)
-{
-    if (confirmDiscard(QStringLiteral("退出")))
-        event->accept();
-    else
-        event->ignore();
 }
 
 } // namespace qv

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/editablewindow.h"
 #include "platform/money.h"
 #include "platform/printing.h"
 #include "platform/reportdef.h"
 
-#include <QWidget>
 
 #include <optional>
 
@@ -35,7 +35,7 @@ std::optional<QString> checkRecords(const DataStore& store);
 
 // w_jlk_wh, "记录库维护": the stored records of a person and a period,
 // corrected or deleted in a grid and written with one save.
-class RecordsWindow : public QWidget
+class RecordsWindow : public EditableWindow
 {
     Q_OBJECT
 public:
@@ -43,7 +43,6 @@ public:
 
     ReportGrid* grid() const { return m_grid; }
     ContactPicker* picker() const { return m_picker; }
-    bool hasPendingChanges() const;
 
     // "查询": false when the operator kept the pending changes instead.
     bool list();
@@ -53,7 +52,8 @@ public:
     void highlightRow(long row);
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    bool hasUnsavedChanges() override;
+    bool saveBeforeClose() override { return save(); }
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -62,9 +62,6 @@ private:
     void print();
     PrintHeading heading() const;
     void keepSign(long row, const QString& column);
-    // The one question before pending changes would be lost; true when the
-    // window may go on.
-    bool confirmDiscard(const QString& title);
 
     Transaction& m_tr;
     QLabel* m_nameLabel;    // st_1
