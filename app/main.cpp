@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTextStream>
+#include <QWidget>
 
 #include <cstdio>
 #include <functional>
@@ -55,6 +57,14 @@ int runWindows(int argc, char* argv[])
         if (pack.open())
             code = QApplication::exec();
     }
+    // Every way out returns here. The windows a halt leaves behind go before
+    // the connection they read through, and the connection goes while the
+    // application object, and with it Qt's registry of connections, lives.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        windows.append(w);
+    for (const QPointer<QWidget>& w : windows)
+        delete w.data(); // null when a window deleted before it took it along
     qv::sqlca().disconnect();
     return code;
 }
