@@ -115,6 +115,8 @@ void LoginWindow::rejectCode()
 
 void LoginWindow::codeCommitted()
 {
+    if (m_ended)
+        return;
     Globals& g = globals();
     g.bh_str = m_code->text().trimmed();
     if (g.bh_str.isEmpty()) {
@@ -146,6 +148,8 @@ void LoginWindow::codeCommitted()
 
 void LoginWindow::loginAttempt()
 {
+    if (m_ended)
+        return;
     Globals& g = globals();
     ++g.input_cc;
     if (m_code->text().isEmpty()) {
@@ -154,6 +158,7 @@ void LoginWindow::loginAttempt()
         return;
     }
     if (g.input_cc >= 4) {
+        m_ended = true;
         messagebox(QStringLiteral("错误 "), kPasswordError, Icon::StopSign);
         close();
         return;
@@ -166,12 +171,16 @@ void LoginWindow::loginAttempt()
         m_password->setFocus();
         return;
     }
+    m_ended = true;
     m_openMain(m_sqlca);
     close();
 }
 
 void LoginWindow::cancel()
 {
+    if (m_ended)
+        return;
+    m_ended = true;
     m_sqlca.disconnect();
     close();
 }

@@ -229,4 +229,21 @@ TEST_P(Login, EscapeOnAButtonAndCancelDisconnectAndClose)
     EXPECT_TRUE(boxes->shown().isEmpty());
 }
 
+TEST_P(Login, AClickOnOkAfterTypingThePasswordLogsInOnce)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    code->setFocus();
+    enterCode(QStringLiteral("7063"));
+    ASSERT_TRUE(password->hasFocus());
+    QTest::keyClicks(password, QStringLiteral("7063"));
+    // The press takes the focus from the password, which commits it and logs
+    // in; the click that follows must find the login over.
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(mainOpened, 1);
+    EXPECT_EQ(globals().input_cc, 1);
+    EXPECT_TRUE(boxes->shown().isEmpty());
+    EXPECT_TRUE(closed());
+}
+
 QV_LEDGER_TEST_SUITE(Login);
