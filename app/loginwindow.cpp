@@ -22,6 +22,7 @@ namespace {
 
 const QString kCodeError = QStringLiteral("用户工号输入错误!");
 const QString kPasswordError = QStringLiteral("密码错，您没有权利使用本系统 !");
+const QString kLookUpFailed = QStringLiteral("查找操作员时数据库出错，请稍后再试!");
 
 QLabel* picture(QWidget* parent, const char* name, const QString& file, const QRect& units)
 {
@@ -113,6 +114,15 @@ void LoginWindow::rejectCode()
     m_code->setFocus();
 }
 
+// The database did not answer: the code may be right, so it is neither
+// counted nor cleared, and committing it again looks it up again.
+void LoginWindow::failLookUp()
+{
+    messagebox(QStringLiteral("错误"), withReason(kLookUpFailed, m_sqlca.SQLErrText), Icon::StopSign);
+    m_codeEdited = true;
+    m_code->setFocus();
+}
+
 void LoginWindow::codeCommitted()
 {
     if (m_ended)
@@ -125,18 +135,20 @@ void LoginWindow::codeCommitted()
         return;
     }
     QVariantList name, password;
-    const int foundName =
-        m_sqlca.selectInto(QStringLiteral("SELECT name FROM czr WHERE code = ?"), {g.bh_str}, name);
-    const int foundPassword =
-        m_sqlca.selectInto(QStringLiteral("SELECT password FROM czr WHERE code = ?"), {g.bh_str}, password);
+    int found = m_sqlca.selectInto(QStringLiteral("SELECT name FROM czr WHERE code = ?"), {g.bh_str}, name);
+    if (found == 0)
+        found = m_sqlca.selectInto(QStringLiteral("SELECT password FROM czr WHERE code = ?"), {g.bh_str},
+                                   password);
     // A rejected code must not leave the previous operator's password behind
     // for the next attempt to be checked against.
-    if (foundName != 0 || foundPassword != 0 || name.value(0).isNull() ||
-        name.value(0).toString().isEmpty()) {
+    if (found != 0 || name.value(0).isNull() || name.value(0).toString().isEmpty()) {
         g.g_operater.clear();
         g.g_password.clear();
         m_passwordIsNull = true;
-        rejectCode();
+        if (found < 0)
+            failLookUp();
+        else
+            rejectCode();
         return;
     }
     g.g_operater = name.value(0).toString();

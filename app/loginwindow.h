@@ -33,6 +33,7 @@ protected:
 
 private:
     void rejectCode();
+    void failLookUp();
 
     Transaction& m_sqlca;
     std::function<QWidget*(Transaction&)> m_openMain;
