@@ -11,7 +11,6 @@
 #include "platform/transaction.h"
 #include "platform/units.h"
 
-#include <algorithm>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDialog>
@@ -24,6 +23,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 
 namespace qv {
 
@@ -318,8 +318,32 @@ void MainWindow::showHelp()
         viewer->show();
 }
 
+bool MainWindow::closeTaskWindows()
+{
+    // Each through its own close handler, which asks about its unsaved
+    // changes; the first that is kept stops the closing, and the operator
+    // finds it in front.
+    for (QMdiSubWindow* frame : m_mdi->subWindowList()) {
+        if (!frame->close()) {
+            m_mdi->setActiveSubWindow(frame);
+            return false;
+        }
+    }
+    for (const QPointer<QWidget>& window : topLevelWindows()) {
+        if (window && window->isVisible() && !window->close()) {
+            window->raise();
+            window->activateWindow();
+            return false;
+        }
+    }
+    return true;
+}
+
 void MainWindow::exitSystem()
 {
+    // No question of its own; a window with unsaved changes still asks.
+    if (!closeTaskWindows())
+        return;
     m_halting = true;
     m_sqlca.disconnect();
     halt();
@@ -333,18 +357,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     const int answer = messagebox(QStringLiteral("退出"), QStringLiteral("确实退出吗?"), Icon::Question,
                                   Buttons::OKCancel, 2);
-    if (answer != 1) {
+    // The windows get their say before the connection they write through goes.
+    if (answer != 1 || !closeTaskWindows()) {
         event->ignore();
         return;
-    }
-    // The sheets get their own say (unsaved changes) before the connection
-    // they write through goes away.
-    m_mdi->closeAllSubWindows();
-    for (QMdiSubWindow* frame : m_mdi->subWindowList()) {
-        if (!frame->isHidden()) {
-            event->ignore();
-            return;
-        }
     }
     m_sqlca.disconnect();
     event->accept();
