@@ -4,6 +4,7 @@
 #include "helpwindow.h"
 #include "printsetup.h"
 #include "sheets.h"
+#include "textfieldkeys.h"
 #include "toolbaricons.h"
 
 #include "platform/globals.h"
@@ -12,6 +13,7 @@
 #include "platform/units.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
@@ -42,7 +44,9 @@ struct MenuEntry
     const char* target; // window name or command name
 };
 
-// m_main, in menu order. A drop-down entry starts a new bar item.
+// m_main, in menu order. A drop-down entry starts a new bar item. Ctrl+X and
+// Ctrl+K keep their editing meaning (cut; delete to the end of the line)
+// inside text fields and run their items only outside them (TextFieldKeys).
 const MenuEntry kMenu[] = {
     {"m_1", "(&S)收情管理", "", "", "", Kind::DropDown, ""},
     {"m_1_1", "收情登记", "", "Custom072!", "收情登记", Kind::Sheet, "w_lwdj"},
@@ -128,6 +132,7 @@ MainWindow::MainWindow(Transaction& transaction, QWidget* parent) : QMainWindow(
     m_mdi->setBackground(palette().brush(QPalette::Dark));
     setCentralWidget(m_mdi);
     buildMenu();
+    qApp->installEventFilter(new TextFieldKeys(this));
 
     // Frame open: the working directory for the profile's full path. The
     // whole path is kept, however long, so that pb.ini is always found.

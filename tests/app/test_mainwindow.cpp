@@ -8,15 +8,23 @@
 #include "platform/messagebox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
+
+#include <functional>
 
 using namespace qv;
 
@@ -229,6 +237,64 @@ TEST(MainFrame, HelpShowsTheManualOfTheWorkingDirectoryOrTheBuiltInOne)
         EXPECT_EQ(viewers, 2);
     }
     QDir::setCurrent(previous);
+}
+
+TEST(MainFrame, CtrlXAndCtrlKEditTextFieldsAndRunTheirMenuItemsElsewhere)
+{
+    Transaction t;
+    Frame f(t);
+    auto* sheet = new QWidget;
+    auto* line = new QLineEdit(QStringLiteral("张三丰"), sheet);
+    auto* notes = new QPlainTextEdit(QStringLiteral("一二三"), sheet);
+    auto* amount = new QDoubleSpinBox(sheet);
+    auto* button = new QPushButton(QStringLiteral("存档"), sheet);
+    amount->setDecimals(0);
+    amount->setValue(125);
+    registerWindow(QStringLiteral("w_test"), [sheet](Transaction&) { return sheet; });
+    f.window->openSheet(QStringLiteral("w_test"));
+    unregisterWindow(QStringLiteral("w_test"));
+    f.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window));
+
+    struct Case
+    {
+        const char* field;
+        QWidget* widget;
+        std::function<void()> place; // the caret after the first character, or a selection
+        std::function<QString()> text;
+        QString afterKill;
+    };
+    const Case cases[] = {
+        {"line edit", line, [&] { line->setCursorPosition(1); }, [&] { return line->text(); },
+         QStringLiteral("张")},
+        {"text editor", notes,
+         [&] {
+             notes->moveCursor(QTextCursor::Start);
+             notes->moveCursor(QTextCursor::Right);
+         },
+         [&] { return notes->toPlainText(); }, QStringLiteral("一")},
+        {"number field", amount, [&] { amount->findChild<QLineEdit*>()->setCursorPosition(1); },
+         [&] { return amount->text(); }, QStringLiteral("1")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        c.widget->setFocus();
+        c.place();
+        QTest::keyClick(c.widget, Qt::Key_K, Qt::ControlModifier);
+        EXPECT_EQ(c.text(), c.afterKill);
+        EXPECT_EQ(f.made.value(QStringLiteral("w_ldpy")), 0) << "Ctrl+K opened 收情查询（单人）";
+        QTest::keyClick(c.widget, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(c.widget, Qt::Key_X, Qt::ControlModifier);
+        EXPECT_EQ(c.text(), QString()) << "cut";
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.afterKill);
+        EXPECT_EQ(f.halts, 0) << "Ctrl+X ended the program";
+    }
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(f.made.value(QStringLiteral("w_ldpy")), 1);
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(f.halts, 1);
 }
 
 class MainFrameDb : public qv::test::LedgerTest
