@@ -3,13 +3,13 @@
 #include "centerwindows.h"
 #include "fonts.h"
 #include "mainwindow.h"
+#include "shipped.h"
 
 #include "platform/globals.h"
 #include "platform/messagebox.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
 
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,8 +28,7 @@ QLabel* picture(QWidget* parent, const char* name, const QString& file, const QR
 {
     auto* label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
-    // A missing file leaves the picture empty, as a null pixmap does.
-    label->setPixmap(QPixmap(QDir::current().filePath(file)));
+    label->setPixmap(QPixmap(shippedFile(file)));
     label->setScaledContents(true);
     label->setGeometry(units::toPixels(units.x(), units.y(), units.width(), units.height()));
     return label;

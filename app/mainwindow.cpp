@@ -4,6 +4,7 @@
 #include "helpwindow.h"
 #include "printsetup.h"
 #include "sheets.h"
+#include "shipped.h"
 #include "textfieldkeys.h"
 #include "toolbaricons.h"
 
@@ -122,7 +123,7 @@ MainWindow::MainWindow(Transaction& transaction, QWidget* parent) : QMainWindow(
     setObjectName(QStringLiteral("w_main"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(units::toPixels(1979, 1100));
-    setWindowIcon(QIcon(QDir::current().filePath(QStringLiteral("rqwl.ico"))));
+    setWindowIcon(QIcon(shippedFile(QStringLiteral("rqwl.ico"))));
     QPalette silver = palette();
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(silver);
