@@ -21,6 +21,7 @@
 #include <QWidget>
 #include <QtTest/QTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -37,23 +38,38 @@ bool matches(const QWidget* w, const QString& name)
     return w && w->isVisible() && (w->objectName() == name || w->windowTitle().trimmed() == name);
 }
 
-// The window the operator would be typing into. Without a window manager
-// nothing hands the activation back when a message box closes, so a visible
-// window of that name is taken (and activated) when no modal box is up.
+// The window the operator would be typing into, once it is active. Without
+// a window manager nothing hands the activation back when a message box
+// closes, so a visible window of that name is activated here when no modal
+// box is up; the input waits for the next look, when the activation is done.
 QWidget* findWindow(const QString& name)
 {
-    if (QWidget* modal = QApplication::activeModalWidget())
-        return matches(modal, name) ? modal : nullptr;
-    if (matches(QApplication::activeWindow(), name))
-        return QApplication::activeWindow();
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (matches(w, name)) {
-            w->activateWindow();
-            QCoreApplication::processEvents();
-            return w;
-        }
+    QWidget* found = nullptr;
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        found = matches(modal, name) ? modal : nullptr;
+    } else {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        const auto it =
+            std::find_if(windows.begin(), windows.end(), [&](QWidget* w) { return matches(w, name); });
+        found = it != windows.end() ? *it : nullptr;
+        if (matches(QApplication::activeWindow(), name))
+            found = QApplication::activeWindow();
     }
-    return nullptr;
+    if (found && QApplication::activeWindow() != found) {
+        found->activateWindow();
+        return nullptr;
+    }
+    return found;
+}
+
+// Keys go where the operator's would: to an open menu, else to the focused
+// control of the window.
+QWidget* keyTarget(QWidget* window)
+{
+    if (QWidget* popup = QApplication::activePopupWidget())
+        return popup->focusWidget() ? popup->focusWidget() : popup;
+    QWidget* focused = QApplication::focusWidget();
+    return focused && focused->window() == window ? focused : window;
 }
 
 void play(QWidget* window, const QString& input)
@@ -62,7 +78,7 @@ void play(QWidget* window, const QString& input)
     for (auto it = token.globalMatch(input); it.hasNext();) {
         const auto m = it.next();
         if (m.capturedLength(2) > 0) {
-            QTest::keyClicks(nullptr, m.captured(2));
+            QTest::keyClicks(keyTarget(window), m.captured(2));
             continue;
         }
         const QString command = m.captured(1);
@@ -78,7 +94,7 @@ void play(QWidget* window, const QString& input)
             }
         } else {
             const QKeyCombination chord = QKeySequence::fromString(command)[0];
-            QTest::keyClick(static_cast<QWidget*>(nullptr), chord.key(), chord.keyboardModifiers());
+            QTest::keyClick(keyTarget(window), chord.key(), chord.keyboardModifiers());
         }
     }
 }
