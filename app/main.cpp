@@ -2,6 +2,7 @@
 #include "pack.h"
 #include "sheets.h"
 
+#include "platform/keyhabits.h"
 #include "platform/qtmessagebox.h"
 #include "platform/transaction.h"
 
@@ -30,6 +31,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     qv::installQtRuntimeServices();
+    qv::installKeyHabits(app);
     qv::registerTaskWindows();
 
     int code = 1;

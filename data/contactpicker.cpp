@@ -124,6 +124,15 @@ bool ContactPicker::pick()
     return true;
 }
 
+void ContactPicker::dismiss()
+{
+    // The typed text stays as it is; the operator goes on from the name field.
+    const bool hadFocus = m_grid->hasFocus();
+    m_grid->hide();
+    if (hadFocus)
+        m_name->setFocus(Qt::OtherFocusReason);
+}
+
 void ContactPicker::moveIntoGrid()
 {
     // A change typed but not yet committed is searched first, so that the
@@ -141,6 +150,10 @@ bool ContactPicker::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape && (watched == m_name || watched == m_grid) && m_grid->isVisible()) {
+        dismiss();
+        return true;
+    }
     if (watched == m_name && key == Qt::Key_Down) {
         moveIntoGrid();
         return true;

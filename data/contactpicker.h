@@ -36,7 +36,8 @@ ReportDef dddwWlyrDefinition(const Dialect& dialect);
 //
 // The search runs on a committed change of the name field (Enter, or leaving
 // it after typing). Text that starts with a character above 'z' - a Chinese
-// name above all - is taken as a name and searches nothing.
+// name above all - is taken as a name and searches nothing. Escape, in the
+// name field or in the grid, hides the grid and leaves the text alone.
 class ContactPicker : public QObject
 {
     Q_OBJECT
@@ -67,6 +68,7 @@ protected:
 private:
     void onEditingFinished();
     void moveIntoGrid();
+    void dismiss();
 
     QLineEdit* m_name;
     Transaction& m_transaction;

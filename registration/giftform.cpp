@@ -77,8 +77,6 @@ const GiftFormConfig& giftFormConfig(GiftKind kind)
         c.kindText = QStringLiteral("收情");
         c.sign = 1;
         c.zeroMessage = QStringLiteral("收情金额不能为零！");
-        c.focusNameOnOpen = true;
-        c.focusObjectAfterPick = true;
         c.pickerHeightUnits = 460;
         c.downArrowEvent = QStringLiteral("u_keydown");
         return c;
@@ -94,8 +92,6 @@ const GiftFormConfig& giftFormConfig(GiftKind kind)
         c.kindText = QStringLiteral("送情");
         c.sign = -1;
         c.zeroMessage = QStringLiteral("送情金额不能为零！");
-        c.focusNameOnOpen = false;
-        c.focusObjectAfterPick = false;
         c.pickerHeightUnits = 512;
         c.downArrowEvent = QStringLiteral("u_down");
         return c;
@@ -247,11 +243,24 @@ void GiftForm::placeControls()
 
 void GiftForm::setTabOrderAsDesigned()
 {
-    const QList<QWidget*> order = {m_number, m_picker->grid(), m_name,   m_category, m_goods,
-                                   m_reason, m_amount,         m_object, m_giftDate, m_occasionDate,
-                                   m_save,   m_next,           m_exit};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    m_tabOrder = {m_number, m_picker->grid(), m_name,   m_category, m_goods,
+                  m_reason, m_amount,         m_object, m_giftDate, m_occasionDate,
+                  m_save,   m_next,           m_exit};
+    for (qsizetype i = 1; i < m_tabOrder.size(); ++i)
+        setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
+}
+
+void GiftForm::focusAfterName()
+{
+    // The grid that had the keyboard is hidden now; keys typed on must land
+    // in the next field, never in a widget no one can see.
+    for (qsizetype i = m_tabOrder.indexOf(m_name) + 1; i < m_tabOrder.size(); ++i) {
+        QWidget* w = m_tabOrder[i];
+        if (w->isEnabled() && w->isVisibleTo(this) && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }
 
 void GiftForm::showEvent(QShowEvent* event)
@@ -259,8 +268,7 @@ void GiftForm::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!m_focusedOnce) {
         m_focusedOnce = true;
-        if (m_config.focusNameOnOpen)
-            m_name->setFocus(Qt::OtherFocusReason);
+        m_name->setFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -278,8 +286,7 @@ void GiftForm::onPicked(const PickedContact& contact)
 {
     m_name->setText(contact.xm);
     m_category->setText(contact.fw);
-    if (m_config.focusObjectAfterPick)
-        m_object->setFocus(Qt::OtherFocusReason);
+    focusAfterName();
 }
 
 bool GiftForm::refuse(const QString& text)

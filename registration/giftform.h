@@ -37,8 +37,6 @@ struct GiftFormConfig
     QString kindText;      // stored in rqwlb.lx
     int sign = 1;          // the entered amount is stored times this
     QString zeroMessage;   // shown for an amount of 0
-    bool focusNameOnOpen = false;
-    bool focusObjectAfterPick = false;
     int pickerHeightUnits = 460;
     QString downArrowEvent; // name of the name field's Down-arrow handler
 };
@@ -75,6 +73,7 @@ private:
     void buildControls();
     void placeControls();
     void setTabOrderAsDesigned();
+    void focusAfterName();
     void resetInput();
     QString newRecordNumber() const;
     void onPicked(const PickedContact& contact);
@@ -84,6 +83,7 @@ private:
     Transaction& m_transaction;
     Clock m_clock;
     bool m_focusedOnce = false;
+    QList<QWidget*> m_tabOrder;
 
     QGroupBox* m_group = nullptr;
     QLineEdit* m_number = nullptr;       // sle_1
