@@ -110,8 +110,9 @@ void ContactPicker::search()
 
 bool ContactPicker::pick()
 {
+    // A name field that takes no input takes no pick either.
     const QModelIndex current = m_grid->currentIndex();
-    if (!current.isValid() || current.row() >= m_model->rowCount())
+    if (m_name->isReadOnly() || !current.isValid() || current.row() >= m_model->rowCount())
         return false;
     const long row = current.row() + 1;
     PickedContact contact;
@@ -137,6 +138,8 @@ void ContactPicker::moveIntoGrid()
 {
     // A change typed but not yet committed is searched first, so that the
     // arrow lands in the matches for what the field shows.
+    if (m_name->isReadOnly())
+        return;
     if (m_name->isModified()) {
         m_name->setModified(false);
         search();

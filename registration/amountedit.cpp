@@ -105,6 +105,8 @@ void AmountEdit::stepBy(int steps)
 
 QAbstractSpinBox::StepEnabled AmountEdit::stepEnabled() const
 {
+    if (isReadOnly())
+        return StepNone;
     const auto value = amount();
     if (!value)
         return StepUpEnabled | StepDownEnabled;

@@ -117,18 +117,10 @@ GiftForm::GiftForm(const GiftFormConfig& config, Transaction& transaction, QWidg
     connect(m_next, &QPushButton::clicked, this, &GiftForm::nextRecord);
     connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
 
-    m_number->setText(newRecordNumber());
     uf_get_sy(*m_reason, m_transaction);
     uf_get_dx(*m_object, m_transaction);
-    m_amount->setAmount(Money());
-    const QDate today = m_clock().date();
-    m_occasionDate->setDate(today);
-    m_giftDate->setDate(today);
-    m_reason->setEditText(kDefaultReason);
-    m_object->setEditText(kDefaultObject);
     m_picker->grid()->hide();
-    m_save->setEnabled(true);
-    m_next->setEnabled(false);
+    resetInput();
 }
 
 GiftForm::~GiftForm() = default;
@@ -363,12 +355,29 @@ int GiftForm::save()
         return -1;
     }
     messagebox(kTitle, QStringLiteral("数据保存成功!"), Icon::Information);
-    m_next->setEnabled(true);
-    m_save->setEnabled(false);
+    setSaved(true);
     return 1;
 }
 
-void GiftForm::nextRecord()
+void GiftForm::setSaved(bool saved)
+{
+    // A stored record cannot be changed from here: fields that still took
+    // keys would show an edit that looks stored and is not.
+    for (QLineEdit* e : {m_name, m_category, m_goods})
+        e->setReadOnly(saved);
+    for (QAbstractSpinBox* s : std::initializer_list<QAbstractSpinBox*>{m_amount, m_occasionDate, m_giftDate})
+        s->setReadOnly(saved);
+    m_reason->setEnabled(!saved);
+    m_object->setEnabled(!saved);
+    if (saved)
+        m_picker->grid()->hide();
+    m_next->setEnabled(saved);
+    m_save->setEnabled(!saved);
+    // Enter goes on to the next record, and from there into its name.
+    (saved ? static_cast<QWidget*>(m_next) : m_name)->setFocus(Qt::OtherFocusReason);
+}
+
+void GiftForm::resetInput()
 {
     m_number->setText(newRecordNumber());
     m_name->clear();
@@ -380,8 +389,12 @@ void GiftForm::nextRecord()
     const QDate today = m_clock().date();
     m_occasionDate->setDate(today);
     m_giftDate->setDate(today);
-    m_save->setEnabled(true);
-    m_next->setEnabled(false);
+    setSaved(false);
+}
+
+void GiftForm::nextRecord()
+{
+    resetInput();
 }
 
 QWidget* createGiftForm(GiftKind kind, Transaction& transaction, QWidget* parent)

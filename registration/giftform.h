@@ -75,6 +75,7 @@ private:
     void setTabOrderAsDesigned();
     void focusAfterName();
     void resetInput();
+    void setSaved(bool saved);
     QString newRecordNumber() const;
     void onPicked(const PickedContact& contact);
     bool refuse(const QString& text);

@@ -2,11 +2,13 @@
 
 #include "registration/amountedit.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 
 using namespace qv;
 
@@ -142,6 +144,44 @@ TEST_P(GiftFormDb, NextRecordStartsAFreshRecord)
     EXPECT_FALSE(button(form, "cb_2")->isEnabled());
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sy || dx || wp FROM rqwlb")),
               QStringLiteral("结婚儿子花篮"));
+}
+
+TEST_P(GiftFormDb, ASavedRecordIsReadOnlyUntilNext)
+{
+    GiftForm& form = open(GiftKind::Received);
+    typeName(form, QStringLiteral("张三"));
+    typeAmount(form, QStringLiteral("300"));
+    press(form, "cb_1");
+    ASSERT_EQ(shownTexts(), QStringList{kSaved});
+    EXPECT_TRUE(button(form, "cb_2")->hasFocus());
+
+    const char* fields[] = {"sle_2", "sle_3", "sle_6", "em_2", "em_1", "em_3", "ddlb_1", "ddlb_2"};
+    auto typeEverywhere = [&] {
+        QStringList texts;
+        for (const char* name : fields) {
+            auto* field = child<QWidget>(form, name);
+            field->setFocus(Qt::TabFocusReason);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("19"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+            if (auto* e = qobject_cast<QLineEdit*>(field))
+                texts << e->text();
+            else if (auto* s = qobject_cast<QAbstractSpinBox*>(field))
+                texts << s->text();
+            else
+                texts << qobject_cast<QComboBox*>(field)->currentText();
+        }
+        return texts;
+    };
+    const QStringList saved = {QStringLiteral("张三"), QString(), QString(), QStringLiteral("300.00"),
+                               QStringLiteral("2003年05月01日"), QStringLiteral("2003年05月01日"),
+                               QStringLiteral("升职"), QStringLiteral("本人")};
+    EXPECT_EQ(typeEverywhere(), saved);
+
+    press(form, "cb_2");
+    EXPECT_TRUE(edit(form, "sle_2")->hasFocus());
+    const QStringList fresh = typeEverywhere();
+    for (int i = 0; i < fresh.size(); ++i)
+        EXPECT_NE(fresh[i], saved[i]) << fields[i];
 }
 
 TEST_P(GiftFormDb, TwoSavesInOneSecondRefuseTheSecondAndKeepItsInput)
