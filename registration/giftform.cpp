@@ -271,7 +271,31 @@ QString GiftForm::pattern() const
 
 QString GiftForm::newRecordNumber() const
 {
-    return m_clock().toString(QStringLiteral("yyMMddHHmmss"));
+    return recordNumber(m_clock());
+}
+
+QString GiftForm::recordNumber(const QDateTime& moment)
+{
+    return moment.toString(QStringLiteral("yyMMddHHmmss"));
+}
+
+bool GiftForm::isNumberTaken(const QString& number)
+{
+    // A failed look counts as free: the insert then tells the real reason.
+    QVariantList row;
+    return m_transaction.selectInto(QStringLiteral("SELECT 1 FROM rqwlb WHERE xtbh = ?"), {number}, row) == 0;
+}
+
+QString GiftForm::freeNumber()
+{
+    // The number is a moment; the first free second from now on keeps it one.
+    QDateTime moment = m_clock();
+    QString number = recordNumber(moment);
+    for (int tries = 0; tries < 3600 && isNumberTaken(number); ++tries) {
+        moment = moment.addSecs(1);
+        number = recordNumber(moment);
+    }
+    return number;
 }
 
 void GiftForm::onPicked(const PickedContact& contact)
@@ -289,7 +313,6 @@ bool GiftForm::refuse(const QString& text)
 
 int GiftForm::save()
 {
-    const QString number = m_number->text();
     const QString name = m_name->text();
     const QString category = m_category->text();
     const QString reason = m_reason->currentText();
@@ -342,16 +365,31 @@ int GiftForm::save()
 
     const Money stored = m_config.sign < 0 ? -*entered : *entered;
     const QVariant none(QMetaType::fromType<QString>());
-    const int code = m_transaction.execute(
-        QStringLiteral("INSERT INTO rqwlb (xtbh, xm, fw, lx, sy, dx, je, wp, sj, sq, bm, dh, yd, hj, dz) "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        {number, name, category, m_config.kindText, reason, object, stored.toSqlValue(), goods, occasionDate,
-         giftDate, none, none, none, none, none});
-    // A commit the database refuses is as much a failed save as a refused
-    // insert: the operator must not be told the record is stored.
-    if (code != 0 || !m_transaction.commit()) {
+    // The number was proposed when the form opened; a form saved in the same
+    // second, or this one left open for a while, may have stored it since.
+    // The record then takes the next free number instead of being refused.
+    QString number = m_number->text();
+    for (int attempt = 1;; ++attempt) {
+        if (isNumberTaken(number)) {
+            number = freeNumber();
+            m_number->setText(number);
+        }
+        const int code = m_transaction.execute(
+            QStringLiteral("INSERT INTO rqwlb (xtbh, xm, fw, lx, sy, dx, je, wp, sj, sq, bm, dh, yd, hj, dz) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {number, name, category, m_config.kindText, reason, object, stored.toSqlValue(), goods,
+             occasionDate, giftDate, none, none, none, none, none});
+        // A commit the database refuses is as much a failed save as a refused
+        // insert: the operator must not be told the record is stored.
+        if (code == 0 && m_transaction.commit())
+            break;
+        const QString why = m_transaction.SQLErrText;
         m_transaction.rollback();
-        messagebox(kTitle, QStringLiteral("数据保存出错!"), Icon::StopSign);
+        // On a shared ledger another desk may have taken the number between
+        // the look and the insert; that alone is no reason to fail.
+        if (attempt < 3 && isNumberTaken(number))
+            continue;
+        messagebox(kTitle, withReason(QStringLiteral("数据保存出错!"), why), Icon::StopSign);
         return -1;
     }
     messagebox(kTitle, QStringLiteral("数据保存成功!"), Icon::Information);

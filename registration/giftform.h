@@ -77,6 +77,9 @@ private:
     void resetInput();
     void setSaved(bool saved);
     QString newRecordNumber() const;
+    static QString recordNumber(const QDateTime& moment);
+    bool isNumberTaken(const QString& number);
+    QString freeNumber();
     void onPicked(const PickedContact& contact);
     bool refuse(const QString& text);
 

@@ -184,37 +184,41 @@ TEST_P(GiftFormDb, ASavedRecordIsReadOnlyUntilNext)
         EXPECT_NE(fresh[i], saved[i]) << fields[i];
 }
 
-TEST_P(GiftFormDb, TwoSavesInOneSecondRefuseTheSecondAndKeepItsInput)
+TEST_P(GiftFormDb, ATakenRecordNumberGivesWayToTheNextFreeOne)
 {
     GiftForm& received = open(GiftKind::Received);
     GiftForm& given = open(GiftKind::Given);
     EXPECT_EQ(edit(received, "sle_1")->text(), edit(given, "sle_1")->text());
 
+    // Two forms saved in the same second: the second takes the next second.
     typeName(received, QStringLiteral("张三"));
     typeAmount(received, QStringLiteral("100"));
     press(received, "cb_1");
     typeName(given, QStringLiteral("李四"));
     typeAmount(given, QStringLiteral("200"));
     press(given, "cb_1");
-
-    ASSERT_EQ(shownTexts(), (QStringList{kSaved, kSaveFailed}));
-    EXPECT_EQ(m_boxes->shown()[1].icon, Icon::StopSign);
-    EXPECT_EQ(rowCount(), 1);
-    EXPECT_EQ(storedAmount(edit(received, "sle_1")->text()), Money::fromCents(10000));
-    EXPECT_EQ(edit(given, "sle_2")->text(), QStringLiteral("李四"));
-    EXPECT_EQ(amount(given)->text(), QStringLiteral("200.00"));
-    EXPECT_TRUE(button(given, "cb_1")->isEnabled());
-    EXPECT_FALSE(button(given, "cb_2")->isEnabled());
+    ASSERT_EQ(shownTexts(), (QStringList{kSaved, kSaved}));
+    EXPECT_EQ(edit(received, "sle_1")->text(), QStringLiteral("030501090807"));
+    EXPECT_EQ(edit(given, "sle_1")->text(), QStringLiteral("030501090808"));
+    EXPECT_EQ(storedAmount(QStringLiteral("030501090807")), Money::fromCents(10000));
+    EXPECT_EQ(storedAmount(QStringLiteral("030501090808")), Money::fromCents(-20000));
     EXPECT_FALSE(sqlca().inTransaction());
 
-    // The failure left the connection clean: the very next record is stored.
-    m_now = m_now.addSecs(1);
-    GiftForm& again = open(GiftKind::Given);
-    typeName(again, QStringLiteral("李四"));
-    typeAmount(again, QStringLiteral("200"));
-    press(again, "cb_1");
+    // A form left open while its number and the next were stored elsewhere.
+    m_now = QDateTime(QDate(2003, 5, 1), QTime(10, 0, 0));
+    GiftForm& open = this->open(GiftKind::Received);
+    ledger().exec(QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, je) VALUES (?, ?, ?, ?)"),
+                  {QStringLiteral("030501100000"), QStringLiteral("王五"), QStringLiteral("收情"), 1});
+    ledger().exec(QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, je) VALUES (?, ?, ?, ?)"),
+                  {QStringLiteral("030501100001"), QStringLiteral("王五"), QStringLiteral("收情"), 1});
+    typeName(open, QStringLiteral("赵六"));
+    typeAmount(open, QStringLiteral("300"));
+    press(open, "cb_1");
     EXPECT_EQ(m_boxes->texts().last(), kSaved);
-    EXPECT_EQ(rowCount(), 2);
+    EXPECT_EQ(edit(open, "sle_1")->text(), QStringLiteral("030501100002"));
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm FROM rqwlb WHERE xtbh = ?"), {QStringLiteral("030501100002")}),
+              QStringLiteral("赵六"));
+    EXPECT_EQ(rowCount(), 5);
 }
 
 TEST_P(GiftFormDb, FaultyAmountsAreRefusedNeverChanged)
