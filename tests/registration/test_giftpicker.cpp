@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include "data/pinyin.h"
 #include "platform/units.h"
 
 using namespace qv;
@@ -144,6 +145,32 @@ TEST_P(GiftPickerDb, TheGivenFormPicksFromItsTallerGrid)
     typeAmount(form, QStringLiteral("20"));
     press(form, "cb_1");
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm || fw FROM rqwlb")), QStringLiteral("李正书同学"));
+}
+
+TEST_P(GiftPickerDb, NamesNotAllChineseAreFoundByWhatTheyAreTypedAs)
+{
+    PinyinTable table;
+    ASSERT_TRUE(table.load(sqlca()));
+    for (const QString& name : {QStringLiteral("Tom"), QStringLiteral("O'Neil"), QStringLiteral("张A")})
+        ledger().exec(QStringLiteral("INSERT INTO wlryb (xm, xb, py) VALUES (?, ?, ?)"),
+                      {name, QStringLiteral("男"), table.initials(name)});
+
+    GiftForm& form = open(GiftKind::Received);
+    const struct
+    {
+        const char* typed;
+        QStringList listed;
+    } cases[] = {
+        {"tom", {QStringLiteral("Tom")}},
+        {"TOM", {QStringLiteral("Tom")}},
+        {"neil", {QStringLiteral("O'Neil")}},
+        {"za", {QStringLiteral("张A")}},
+    };
+    for (const auto& c : cases) {
+        typeName(form, QString::fromLatin1(c.typed));
+        ASSERT_TRUE(picker(form)->isVisible()) << c.typed;
+        EXPECT_EQ(listedNames(form), c.listed) << c.typed;
+    }
 }
 
 QV_LEDGER_TEST_SUITE(GiftPickerDb);
