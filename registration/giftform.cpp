@@ -313,7 +313,9 @@ bool GiftForm::refuse(const QString& text)
 
 int GiftForm::save()
 {
-    const QString name = m_name->text();
+    // Blanks around a name would make " 张三 " a person of its own in every
+    // query; a name of blanks is no name.
+    const QString name = m_name->text().trimmed();
     const QString category = m_category->text();
     const QString reason = m_reason->currentText();
     const QString object = m_object->currentText();
@@ -321,7 +323,6 @@ int GiftForm::save()
     const QString occasionDate = storedDate(m_occasionDate);
     const QString giftDate = storedDate(m_giftDate);
 
-    // Blanks are a name; only nothing at all is refused.
     if (name.isEmpty()) {
         refuse(QStringLiteral("姓名不能为空！"));
         return 0;
@@ -329,8 +330,7 @@ int GiftForm::save()
 
     const auto entered = m_amount->amount();
     if (!entered) {
-        refuse(
-            QStringLiteral("%1“%2”不是有效的金额，请重新输入。").arg(m_config.amountLabel, m_amount->text()));
+        refuse(Money::inputProblem(m_amount->text(), m_config.amountLabel).value_or(m_config.amountLabel));
         return 0;
     }
     // A minus sign typed into a given gift would turn it into money received;
@@ -363,6 +363,9 @@ int GiftForm::save()
         }
     }
 
+    // The field shows the name as it is stored.
+    if (m_name->text() != name)
+        m_name->setText(name);
     const Money stored = m_config.sign < 0 ? -*entered : *entered;
     const QVariant none(QMetaType::fromType<QString>());
     // The number was proposed when the form opened; a form saved in the same

@@ -107,7 +107,7 @@ TEST_P(GiftFormDb, TheNameIsCheckedBeforeTheAmount)
     EXPECT_EQ(giftFormConfig(GiftKind::Given).zeroMessage, QStringLiteral("送情金额不能为零！"));
     EXPECT_EQ(rowCount(), 0);
 
-    // A name of blanks is content; a pinyin code never picked is stored as typed.
+    // A pinyin code never picked is stored as typed.
     GiftForm& form = *m_forms.front();
     typeAmount(form, QStringLiteral("10"));
     press(form, "cb_1");
@@ -308,6 +308,79 @@ TEST_P(GiftFormDb, TextsTooWideOrNotGbkAreRefusedByField)
     press(form, "cb_1");
     EXPECT_EQ(m_boxes->texts().last(), kSaved);
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm FROM rqwlb")), QStringLiteral("一二三四五六七八"));
+}
+
+TEST_P(GiftFormDb, NamesAreStoredTrimmedAndBlanksAreNoName)
+{
+    const struct
+    {
+        QString typed;
+        QString stored; // empty: refused as no name
+    } cases[] = {
+        {QStringLiteral(" 张三 "), QStringLiteral("张三")},
+        {QStringLiteral("\t李四\u3000"), QStringLiteral("李四")},
+        {QStringLiteral("王 五"), QStringLiteral("王 五")},
+        {QStringLiteral("   "), QString()},
+        {QStringLiteral("\u3000"), QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        m_now = m_now.addSecs(1);
+        GiftForm& form = open(GiftKind::Received);
+        edit(form, "sle_2")->setText(c.typed);
+        typeAmount(form, QStringLiteral("10"));
+        press(form, "cb_1");
+        if (c.stored.isEmpty()) {
+            EXPECT_EQ(m_boxes->texts().last(), QStringLiteral("姓名不能为空！"));
+            continue;
+        }
+        EXPECT_EQ(m_boxes->texts().last(), kSaved);
+        EXPECT_EQ(edit(form, "sle_2")->text(), c.stored);
+        EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM rqwlb WHERE xm = ?"), {c.stored}), 1);
+    }
+    EXPECT_EQ(rowCount(), 3);
+}
+
+TEST_P(GiftFormDb, AmountsBeyondTheColumnSaySoWithTheLimit)
+{
+    GiftForm& form = open(GiftKind::Received);
+    typeName(form, QStringLiteral("张三"));
+    for (const char* typed : {"1000000000000", "1,000,000,000,000.00", "99999999999999999999"}) {
+        typeAmount(form, QString::fromLatin1(typed));
+        press(form, "cb_1");
+        const QString shown = m_boxes->texts().last();
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("金额太大"))) << typed << " " << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QStringLiteral("999,999,999,999.99"))) << typed;
+    }
+    EXPECT_EQ(rowCount(), 0);
+    typeAmount(form, QStringLiteral("999999999999.99"));
+    press(form, "cb_1");
+    EXPECT_EQ(m_boxes->texts().last(), kSaved);
+    EXPECT_EQ(storedAmount(edit(form, "sle_1")->text()), Money::fromCents(Money::maxCents));
+}
+
+TEST_P(GiftFormDb, AFailedSaveTellsTheDatabasesReasonAndKeepsTheInput)
+{
+    GiftForm& form = open(GiftKind::Received);
+    typeName(form, QStringLiteral("张三"));
+    typeAmount(form, QStringLiteral("300"));
+    ledger().exec(QStringLiteral("ALTER TABLE rqwlb RENAME TO rqwlb_away"));
+    press(form, "cb_1");
+    ASSERT_EQ(m_boxes->shown().size(), 1);
+    const QStringList lines = m_boxes->shown().front().text.split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << m_boxes->shown().front().text.toStdString();
+    EXPECT_EQ(lines[0], kSaveFailed);
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("rqwlb"))) << lines[1].toStdString();
+    EXPECT_EQ(m_boxes->shown().front().icon, Icon::StopSign);
+    EXPECT_FALSE(sqlca().inTransaction());
+    EXPECT_TRUE(button(form, "cb_1")->isEnabled());
+    EXPECT_EQ(edit(form, "sle_2")->text(), QStringLiteral("张三"));
+
+    // Nothing was left half done: with the table back the same record stores.
+    ledger().exec(QStringLiteral("ALTER TABLE rqwlb_away RENAME TO rqwlb"));
+    press(form, "cb_1");
+    EXPECT_EQ(m_boxes->texts().last(), kSaved);
+    EXPECT_EQ(rowCount(), 1);
 }
 
 TEST_P(GiftFormDb, NamesWithQuotesAndPercentAreStoredAsTyped)
