@@ -147,6 +147,35 @@ TEST_P(GiftPickerDb, TheGivenFormPicksFromItsTallerGrid)
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm || fw FROM rqwlb")), QStringLiteral("李正书同学"));
 }
 
+TEST_P(GiftPickerDb, OnlyTextUpToLowerZStartsASearch)
+{
+    GiftForm& form = open(GiftKind::Received);
+    QTableView* grid = picker(form);
+    const struct
+    {
+        const char* typed;
+        bool searches;
+    } cases[] = {
+        {"zs", true}, {"`zs", true}, {"[zs", true}, {"_zs", true}, {"0", true}, // 122 and below
+        {"{zs", false}, {"|zs", false}, {"}zs", false}, {"~zs", false},         // 123 to 126
+    };
+    // A skipped search leaves the grid as the last search left it, shown or hidden.
+    for (const char* before : {"zs", "qx"}) {
+        for (const auto& c : cases) {
+            typeName(form, QString::fromLatin1(before));
+            const bool shown = grid->isVisible();
+            typeName(form, QString::fromLatin1(c.typed));
+            const QString expected = c.searches ? QStringLiteral("%") + QString::fromLatin1(c.typed) + u'%'
+                                                : QStringLiteral("%") + QString::fromLatin1(before) + u'%';
+            EXPECT_EQ(form.pattern(), expected) << before << " then " << c.typed;
+            if (!c.searches) {
+                EXPECT_EQ(grid->isVisible(), shown) << before << " then " << c.typed;
+            }
+        }
+    }
+    EXPECT_TRUE(m_boxes->shown().isEmpty());
+}
+
 TEST_P(GiftPickerDb, NamesNotAllChineseAreFoundByWhatTheyAreTypedAs)
 {
     PinyinTable table;
