@@ -7,6 +7,7 @@
 #include "platform/units.h"
 
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
@@ -79,7 +80,7 @@ void ContactPicker::onEditingFinished()
 {
     // Enter and leaving the field both finish editing; only a change the
     // operator typed since the last search is worth a query.
-    if (!m_name->isModified())
+    if (!m_name->isModified() || m_composing)
         return;
     m_name->setModified(false);
     search();
@@ -140,7 +141,7 @@ void ContactPicker::moveIntoGrid()
     // arrow lands in the matches for what the field shows.
     if (m_name->isReadOnly())
         return;
-    if (m_name->isModified()) {
+    if (m_name->isModified() && !m_composing) {
         m_name->setModified(false);
         search();
     }
@@ -150,6 +151,10 @@ void ContactPicker::moveIntoGrid()
 
 bool ContactPicker::eventFilter(QObject* watched, QEvent* event)
 {
+    // While the input method still composes, the field holds only part of
+    // what the operator is typing; a search on it would list the wrong people.
+    if (watched == m_name && event->type() == QEvent::InputMethod)
+        m_composing = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
@@ -145,6 +146,39 @@ TEST_P(GiftPickerDb, TheGivenFormPicksFromItsTallerGrid)
     typeAmount(form, QStringLiteral("20"));
     press(form, "cb_1");
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm || fw FROM rqwlb")), QStringLiteral("李正书同学"));
+}
+
+TEST_P(GiftPickerDb, NoSearchRunsWhileTheInputMethodComposes)
+{
+    GiftForm& form = open(GiftKind::Received);
+    QLineEdit* name = edit(form, "sle_2");
+    QTest::keyClicks(name, QStringLiteral("zs"));
+    auto compose = [name](const QString& preedit, const QString& commit) {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(commit);
+        QApplication::sendEvent(name, &event);
+    };
+
+    // Enter and the Down arrow both belong to the composition, not the search.
+    compose(QStringLiteral("wu"), {});
+    QTest::keyClick(name, Qt::Key_Return);
+    QTest::keyClick(name, Qt::Key_Down);
+    EXPECT_TRUE(form.pattern().isEmpty());
+    EXPECT_FALSE(picker(form)->isVisible());
+
+    // The composition given up, the typed letters search as usual.
+    compose({}, {});
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(form.pattern(), QStringLiteral("%zs%"));
+    EXPECT_TRUE(picker(form)->isVisible());
+
+    // A committed Chinese name is taken as it is.
+    name->clear();
+    compose(QStringLiteral("zhangsan"), {});
+    compose({}, QStringLiteral("张三"));
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(name->text(), QStringLiteral("张三"));
+    EXPECT_EQ(form.pattern(), QStringLiteral("%zs%"));
 }
 
 TEST_P(GiftPickerDb, OnlyTextUpToLowerZStartsASearch)
