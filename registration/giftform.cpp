@@ -1,6 +1,7 @@
 #include "giftform.h"
 
 #include "amountedit.h"
+#include "gifthistory.h"
 
 #include "data/contactpicker.h"
 #include "data/lookups.h"
@@ -113,6 +114,8 @@ GiftForm::GiftForm(const GiftFormConfig& config, Transaction& transaction, QWidg
     setTabOrderAsDesigned();
 
     connect(m_picker, &ContactPicker::picked, this, &GiftForm::onPicked);
+    // After the picker's own handler, so that a search it starts is known.
+    connect(m_name, &QLineEdit::editingFinished, this, [this] { showHistory(); });
     connect(m_save, &QPushButton::clicked, this, [this] { save(); });
     connect(m_next, &QPushButton::clicked, this, &GiftForm::nextRecord);
     connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
@@ -187,6 +190,9 @@ void GiftForm::buildControls()
     m_amount->setSpinRange(Money::fromCents(1000), Money::fromCents(10000000000LL));
     m_occasionDate = dateEdit("em_1");
     m_giftDate = dateEdit("em_3");
+    m_history = new QLabel(this);
+    m_history->setObjectName(QStringLiteral("st_10"));
+    m_history->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_save = button(QStringLiteral("存档"), "cb_1");
     m_next = button(QStringLiteral("下一个"), "cb_2");
     m_exit = button(QStringLiteral("退出"), "cb_3");
@@ -225,6 +231,7 @@ void GiftForm::placeControls()
     m_amount->setGeometry(at(2437, 476, 553, 100));
     m_giftDate->setGeometry(at(2437, 816, 562, 100));
     m_occasionDate->setGeometry(at(1536, 812, 539, 100));
+    m_history->setGeometry(at(183, 950, 2950, 84));
     m_save->setGeometry(at(1019, 1256, 434, 108));
     m_next->setGeometry(at(1454, 1256, 434, 108));
     m_exit->setGeometry(at(1888, 1256, 434, 108));
@@ -302,7 +309,37 @@ void GiftForm::onPicked(const PickedContact& contact)
 {
     m_name->setText(contact.xm);
     m_category->setText(contact.fw);
+    showHistory();
     focusAfterName();
+}
+
+void GiftForm::showHistory(bool force)
+{
+    const QString name = m_name->text().trimmed();
+    if (name == m_historyName && !force)
+        return;
+    // Letters that list matches in the picker are a pinyin code, not yet a
+    // name: the pick will tell whose exchanges to show.
+    if (name.isEmpty() || m_picker->grid()->isVisible()) {
+        m_history->clear();
+        m_historyName.clear();
+        return;
+    }
+    const auto history = readGiftHistory(m_transaction, name);
+    m_history->setText(history ? describeGiftHistory(*history) : QString());
+    m_historyName = history ? name : QString();
+}
+
+bool GiftForm::confirmNotADuplicate(const QString& name, Money stored, const QString& giftDate)
+{
+    const auto same = findSameGift(m_transaction, name, m_config.kindText, stored, giftDate);
+    if (!same)
+        return true;
+    const QString text =
+        QStringLiteral("可能重复：%1已有一笔同样的%2 %3 元（系统编号 %4，%5%6）。\n仍要存档吗？")
+            .arg(name, m_config.kindText, same->amount.format(u"#,##0.00"), same->xtbh, m_config.giftDateLabel,
+                 displayDate(same->sq));
+    return messagebox(kTitle, text, Icon::Question, Buttons::YesNo, 2) == 1;
 }
 
 bool GiftForm::refuse(const QString& text)
@@ -367,6 +404,8 @@ int GiftForm::save()
     if (m_name->text() != name)
         m_name->setText(name);
     const Money stored = m_config.sign < 0 ? -*entered : *entered;
+    if (!confirmNotADuplicate(name, stored, giftDate))
+        return 0;
     const QVariant none(QMetaType::fromType<QString>());
     // The number was proposed when the form opened; a form saved in the same
     // second, or this one left open for a while, may have stored it since.
@@ -397,6 +436,7 @@ int GiftForm::save()
     }
     messagebox(kTitle, QStringLiteral("数据保存成功!"), Icon::Information);
     setSaved(true);
+    showHistory(true);
     return 1;
 }
 
@@ -430,6 +470,7 @@ void GiftForm::resetInput()
     const QDate today = m_clock().date();
     m_occasionDate->setDate(today);
     m_giftDate->setDate(today);
+    showHistory();
     setSaved(false);
 }
 

@@ -81,6 +81,10 @@ private:
     bool isNumberTaken(const QString& number);
     QString freeNumber();
     void onPicked(const PickedContact& contact);
+    // The person's exchanges under the fields; `force` reads them again for
+    // the same name, after a save.
+    void showHistory(bool force = false);
+    bool confirmNotADuplicate(const QString& name, Money stored, const QString& giftDate);
     bool refuse(const QString& text);
 
     GiftFormConfig m_config;
@@ -103,6 +107,8 @@ private:
     QPushButton* m_next = nullptr;       // cb_2
     QPushButton* m_exit = nullptr;       // cb_3
     ContactPicker* m_picker = nullptr;   // dw_1
+    QLabel* m_history = nullptr;         // st_10
+    QString m_historyName;               // whose exchanges m_history shows
 };
 
 // The form of either kind on the given connection, for the main frame.
