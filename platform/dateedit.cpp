@@ -46,6 +46,19 @@ void DateEdit::selectPart(int index)
     setSelectedSection(currentSection());
 }
 
+int DateEdit::partAt(int position) const
+{
+    // The parts end at the separators that follow them: 年, 月 and 日.
+    const QString shown = lineEdit()->text();
+    int part = 0;
+    for (const QChar separator : {u'年', u'月'}) {
+        const qsizetype end = shown.indexOf(separator);
+        if (end >= 0 && position > end)
+            ++part;
+    }
+    return part;
+}
+
 void DateEdit::focusInEvent(QFocusEvent* event)
 {
     QDateEdit::focusInEvent(event);
@@ -71,7 +84,7 @@ bool DateEdit::eventFilter(QObject* watched, QEvent* event)
     if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease) {
         lineEdit()->event(event);
         if (!lineEdit()->hasSelectedText())
-            selectPart(currentSectionIndex());
+            selectPart(partAt(lineEdit()->cursorPosition()));
         return true;
     }
     return QDateEdit::eventFilter(watched, event);

@@ -34,6 +34,7 @@ protected:
 
 private:
     void selectPart(int index);
+    int partAt(int position) const;
 };
 
 } // namespace qv
