@@ -336,7 +336,7 @@ bool GiftForm::confirmNotADuplicate(const QString& name, Money stored, const QSt
     if (!same)
         return true;
     const QString text =
-        QStringLiteral("可能重复：%1已有一笔同样的%2 %3 元（系统编号 %4，%5%6）。\n仍要存档吗？")
+        QStringLiteral("可能重复：%1已有一笔同样的%2 %3 元（系统编号 %4，%5 %6）。\n仍要存档吗？")
             .arg(name, m_config.kindText, same->amount.format(u"#,##0.00"), same->xtbh, m_config.giftDateLabel,
                  displayDate(same->sq));
     return messagebox(kTitle, text, Icon::Question, Buttons::YesNo, 2) == 1;
@@ -444,10 +444,19 @@ void GiftForm::setSaved(bool saved)
 {
     // A stored record cannot be changed from here: fields that still took
     // keys would show an edit that looks stored and is not.
-    for (QLineEdit* e : {m_name, m_category, m_goods})
+    // Read-only fields take the window's colour, so the stored record does
+    // not look like one still being typed.
+    QPalette stored = palette();
+    stored.setColor(QPalette::Base, stored.color(QPalette::Window));
+    auto look = [&](QWidget* w) { w->setPalette(saved ? stored : QPalette()); };
+    for (QLineEdit* e : {m_name, m_category, m_goods}) {
         e->setReadOnly(saved);
-    for (QAbstractSpinBox* s : std::initializer_list<QAbstractSpinBox*>{m_amount, m_occasionDate, m_giftDate})
+        look(e);
+    }
+    for (QAbstractSpinBox* s : std::initializer_list<QAbstractSpinBox*>{m_amount, m_occasionDate, m_giftDate}) {
         s->setReadOnly(saved);
+        look(s);
+    }
     m_reason->setEnabled(!saved);
     m_object->setEnabled(!saved);
     if (saved)
