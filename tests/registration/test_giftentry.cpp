@@ -127,38 +127,6 @@ TEST_P(GiftEntryDb, DateFieldsAreWalkedAndLeftFromTheKeyboard)
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sq FROM rqwlb")), QStringLiteral("20040227"));
 }
 
-TEST_P(GiftEntryDb, AClickInADateSelectsThePartClicked)
-{
-    GiftForm& form = open(GiftKind::Received);
-    QDateEdit* gift = date(form, "em_3");
-    QLineEdit* inner = innerEdit(gift);
-    const struct
-    {
-        const char* part;
-        QString before; // the text left of the click
-        const char* typed;
-        QDate after;
-    } cases[] = {
-        {"year", QStringLiteral("20"), "1999", QDate(1999, 5, 1)},
-        {"month", QStringLiteral("2003年0"), "11", QDate(2003, 11, 1)},
-        {"day", QStringLiteral("2003年05月0"), "28", QDate(2003, 5, 28)},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.part);
-        gift->setDate(QDate(2003, 5, 1));
-        edit(form, "sle_6")->setFocus(Qt::OtherFocusReason);
-        // The first point whose cursor position lies just after `before`.
-        const int y = inner->height() / 2;
-        int x = 0;
-        while (x < inner->width() && inner->cursorPositionAt(QPoint(x, y)) < c.before.size())
-            ++x;
-        QTest::mouseClick(inner, Qt::LeftButton, {}, QPoint(x, y));
-        ASSERT_TRUE(gift->hasFocus());
-        QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(c.typed));
-        EXPECT_EQ(gift->date(), c.after);
-    }
-}
-
 TEST_P(GiftEntryDb, EnterPressesTheFocusedButtonOnce)
 {
     KeyHabits habits;
