@@ -13,7 +13,8 @@ ReportDef pymDef()
     ReportDef def;
     def.name = QStringLiteral("dw_pym");
     def.select = QStringLiteral("SELECT xh, hz, py FROM pym");
-    def.columns = {ColumnDef{QStringLiteral("xh")}, ColumnDef{QStringLiteral("hz")}, ColumnDef{QStringLiteral("py")}};
+    def.columns = {ColumnDef{QStringLiteral("xh")}, ColumnDef{QStringLiteral("hz")},
+                   ColumnDef{QStringLiteral("py")}};
     return def;
 }
 

@@ -5,13 +5,13 @@
 
 #include "data/contactpicker.h"
 #include "data/lookups.h"
+#include "platform/dateedit.h"
 #include "platform/gbktext.h"
 #include "platform/messagebox.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
 
 #include <QComboBox>
-#include "platform/dateedit.h"
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -242,9 +242,8 @@ void GiftForm::placeControls()
 
 void GiftForm::setTabOrderAsDesigned()
 {
-    m_tabOrder = {m_number, m_picker->grid(), m_name,   m_category, m_goods,
-                  m_reason, m_amount,         m_object, m_giftDate, m_occasionDate,
-                  m_save,   m_next,           m_exit};
+    m_tabOrder = {m_number, m_picker->grid(), m_name,         m_category, m_goods, m_reason, m_amount,
+                  m_object, m_giftDate,       m_occasionDate, m_save,     m_next,  m_exit};
     for (qsizetype i = 1; i < m_tabOrder.size(); ++i)
         setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
 }
@@ -337,8 +336,8 @@ bool GiftForm::confirmNotADuplicate(const QString& name, Money stored, const QSt
         return true;
     const QString text =
         QStringLiteral("可能重复：%1已有一笔同样的%2 %3 元（系统编号 %4，%5 %6）。\n仍要存档吗？")
-            .arg(name, m_config.kindText, same->amount.format(u"#,##0.00"), same->xtbh, m_config.giftDateLabel,
-                 displayDate(same->sq));
+            .arg(name, m_config.kindText, same->amount.format(u"#,##0.00"), same->xtbh,
+                 m_config.giftDateLabel, displayDate(same->sq));
     return messagebox(kTitle, text, Icon::Question, Buttons::YesNo, 2) == 1;
 }
 
@@ -453,7 +452,8 @@ void GiftForm::setSaved(bool saved)
         e->setReadOnly(saved);
         look(e);
     }
-    for (QAbstractSpinBox* s : std::initializer_list<QAbstractSpinBox*>{m_amount, m_occasionDate, m_giftDate}) {
+    for (QAbstractSpinBox* s :
+         std::initializer_list<QAbstractSpinBox*>{m_amount, m_occasionDate, m_giftDate}) {
         s->setReadOnly(saved);
         look(s);
     }

@@ -94,21 +94,21 @@ private:
     QList<QWidget*> m_tabOrder;
 
     QGroupBox* m_group = nullptr;
-    QLineEdit* m_number = nullptr;       // sle_1
-    QLineEdit* m_name = nullptr;         // sle_2
-    QLineEdit* m_category = nullptr;     // sle_3
-    QLineEdit* m_goods = nullptr;        // sle_6
-    QComboBox* m_reason = nullptr;       // ddlb_1
-    QComboBox* m_object = nullptr;       // ddlb_2
-    AmountEdit* m_amount = nullptr;      // em_2
+    QLineEdit* m_number = nullptr;      // sle_1
+    QLineEdit* m_name = nullptr;        // sle_2
+    QLineEdit* m_category = nullptr;    // sle_3
+    QLineEdit* m_goods = nullptr;       // sle_6
+    QComboBox* m_reason = nullptr;      // ddlb_1
+    QComboBox* m_object = nullptr;      // ddlb_2
+    AmountEdit* m_amount = nullptr;     // em_2
     DateEdit* m_occasionDate = nullptr; // em_1
     DateEdit* m_giftDate = nullptr;     // em_3
-    QPushButton* m_save = nullptr;       // cb_1
-    QPushButton* m_next = nullptr;       // cb_2
-    QPushButton* m_exit = nullptr;       // cb_3
-    ContactPicker* m_picker = nullptr;   // dw_1
-    QLabel* m_history = nullptr;         // st_10
-    QString m_historyName;               // whose exchanges m_history shows
+    QPushButton* m_save = nullptr;      // cb_1
+    QPushButton* m_next = nullptr;      // cb_2
+    QPushButton* m_exit = nullptr;      // cb_3
+    ContactPicker* m_picker = nullptr;  // dw_1
+    QLabel* m_history = nullptr;        // st_10
+    QString m_historyName;              // whose exchanges m_history shows
 };
 
 // The form of either kind on the given connection, for the main frame.

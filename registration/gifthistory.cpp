@@ -83,9 +83,8 @@ std::optional<StoredGift> findSameGift(Transaction& transaction, const QString& 
 {
     // xm and sq lead the index; the amount is compared in cents so that a
     // decimal column and a bound text meet exactly on every database.
-    const QString sql = QStringLiteral(
-        "SELECT xtbh, sq FROM rqwlb WHERE xm = ? AND sq = ? AND lx = ? "
-        "AND CAST(ROUND(je * 100) AS BIGINT) = ? ORDER BY xtbh DESC");
+    const QString sql = QStringLiteral("SELECT xtbh, sq FROM rqwlb WHERE xm = ? AND sq = ? AND lx = ? "
+                                       "AND CAST(ROUND(je * 100) AS BIGINT) = ? ORDER BY xtbh DESC");
     QVariantList row;
     if (transaction.selectInto(sql, {name, giftDate, kind, stored.cents()}, row) != 0)
         return std::nullopt;

@@ -30,7 +30,7 @@ TEST(PinyinInitials, WalksTheNameCharacterByCharacter)
     } cases[] = {
         {QStringLiteral("张三"), QStringLiteral("zs")},
         {QStringLiteral("王小明"), QStringLiteral("w?m")}, // 小 is not in the table
-        {QStringLiteral("单"), QStringLiteral("s")},        // the first row of a polyphone
+        {QStringLiteral("单"), QStringLiteral("s")},       // the first row of a polyphone
         {QString(), QString()},
         // Latin letters and digits stand for themselves, in lower case; an
         // ASCII letter in front no longer spoils the characters after it.

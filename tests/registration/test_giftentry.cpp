@@ -28,8 +28,10 @@ TEST_P(GiftEntryDb, AnAmountIsWhatWasTypedHoweverTheFieldWasEntered)
         QString shownAfter;
         qint64 storedCents;
     } cases[] = {
-        {"click left of 0.00, type", Money(), Entry::MouseAtLeftEdge, "1250", QStringLiteral("1,250.00"), 125000},
-        {"click right of 0.00, type", Money(), Entry::MouseAtRightEdge, "1250", QStringLiteral("1,250.00"), 125000},
+        {"click left of 0.00, type", Money(), Entry::MouseAtLeftEdge, "1250", QStringLiteral("1,250.00"),
+         125000},
+        {"click right of 0.00, type", Money(), Entry::MouseAtRightEdge, "1250", QStringLiteral("1,250.00"),
+         125000},
         {"tab into 0.00, type", Money(), Entry::Tab, "300", QStringLiteral("300.00"), 30000},
         {"digit typed inside 1,250.00", Money::fromCents(125000), Entry::TabThenEditInside, "5",
          QStringLiteral("12,505.00"), 1250500},
@@ -159,7 +161,8 @@ TEST_P(GiftEntryDb, EnterPressesTheFocusedButtonOnce)
 TEST_P(GiftEntryDb, BothFormsStartInTheNameAndMoveOnAfterAPick)
 {
     const QString sql = QStringLiteral("INSERT INTO wlryb (xm, xb, py, fw) VALUES (?, ?, ?, ?)");
-    ledger().exec(sql, {QStringLiteral("王五"), QStringLiteral("男"), QStringLiteral("ww"), QStringLiteral("朋友")});
+    ledger().exec(
+        sql, {QStringLiteral("王五"), QStringLiteral("男"), QStringLiteral("ww"), QStringLiteral("朋友")});
     for (GiftKind kind : {GiftKind::Received, GiftKind::Given}) {
         SCOPED_TRACE(int(kind));
         GiftForm& form = open(kind);

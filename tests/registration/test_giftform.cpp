@@ -172,9 +172,14 @@ TEST_P(GiftFormDb, ASavedRecordIsReadOnlyUntilNext)
         }
         return texts;
     };
-    const QStringList saved = {QStringLiteral("张三"), QString(), QString(), QStringLiteral("300.00"),
-                               QStringLiteral("2003年05月01日"), QStringLiteral("2003年05月01日"),
-                               QStringLiteral("升职"), QStringLiteral("本人")};
+    const QStringList saved = {QStringLiteral("张三"),
+                               QString(),
+                               QString(),
+                               QStringLiteral("300.00"),
+                               QStringLiteral("2003年05月01日"),
+                               QStringLiteral("2003年05月01日"),
+                               QStringLiteral("升职"),
+                               QStringLiteral("本人")};
     EXPECT_EQ(typeEverywhere(), saved);
 
     press(form, "cb_2");
@@ -216,7 +221,8 @@ TEST_P(GiftFormDb, ATakenRecordNumberGivesWayToTheNextFreeOne)
     press(open, "cb_1");
     EXPECT_EQ(m_boxes->texts().last(), kSaved);
     EXPECT_EQ(edit(open, "sle_1")->text(), QStringLiteral("030501100002"));
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm FROM rqwlb WHERE xtbh = ?"), {QStringLiteral("030501100002")}),
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm FROM rqwlb WHERE xtbh = ?"),
+                              {QStringLiteral("030501100002")}),
               QStringLiteral("赵六"));
     EXPECT_EQ(rowCount(), 5);
 }

@@ -14,8 +14,9 @@ protected:
     void store(const char* xtbh, const QString& xm, const QString& lx, const char* je, const char* sq,
                const QString& sy = QStringLiteral("婚礼"))
     {
-        ledger().exec(QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, je, sq, sy) VALUES (?, ?, ?, ?, ?, ?)"),
-                      {QString::fromLatin1(xtbh), xm, lx, QString::fromLatin1(je), QString::fromLatin1(sq), sy});
+        ledger().exec(
+            QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, je, sq, sy) VALUES (?, ?, ?, ?, ?, ?)"),
+            {QString::fromLatin1(xtbh), xm, lx, QString::fromLatin1(je), QString::fromLatin1(sq), sy});
     }
     QString historyLine(GiftForm& form) { return child<QLabel>(form, "st_10")->text(); }
 };
@@ -32,8 +33,8 @@ TEST_P(GiftHistoryDb, TheSameGiftTwiceIsAskedAbout)
         QString xm;
         const char* amount;
         QDate giftDate;
-        int answer;        // 0: no question expected
-        const char* xtbh;  // the record the question names
+        int answer;       // 0: no question expected
+        const char* xtbh; // the record the question names
         bool stored;
     } cases[] = {
         {"same received, 否", GiftKind::Received, zs, "300", QDate(2003, 5, 1), 2, "030430120000", false},

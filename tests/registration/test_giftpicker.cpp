@@ -190,8 +190,8 @@ TEST_P(GiftPickerDb, OnlyTextUpToLowerZStartsASearch)
         const char* typed;
         bool searches;
     } cases[] = {
-        {"zs", true}, {"`zs", true}, {"[zs", true}, {"_zs", true}, {"0", true}, // 122 and below
-        {"{zs", false}, {"|zs", false}, {"}zs", false}, {"~zs", false},         // 123 to 126
+        {"zs", true},   {"`zs", true},  {"[zs", true},  {"_zs", true},  {"0", true}, // 122 and below
+        {"{zs", false}, {"|zs", false}, {"}zs", false}, {"~zs", false},              // 123 to 126
     };
     // A skipped search leaves the grid as the last search left it, shown or hidden.
     for (const char* before : {"zs", "qx"}) {
