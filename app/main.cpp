@@ -2,6 +2,7 @@
 #include "pack.h"
 #include "sheets.h"
 
+#include "platform/keyhabits.h"
 #include "platform/qtmessagebox.h"
 #include "platform/transaction.h"
 
@@ -49,6 +50,7 @@ int runWindows(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     qv::installQtRuntimeServices();
+    qv::installKeyHabits(app);
     qv::registerTaskWindows();
 
     int code = 1;
