@@ -141,10 +141,12 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
 
 private:
     void applyColumnWidths();
     void placeFooter();
+    int footerHeight() const;
     void afterReset();
 
     std::unique_ptr<DataStore> m_store;

@@ -42,7 +42,12 @@ constexpr int kHeightUnits = 2296;
 ReportGrid* makeReport(const GiftQueryConfig& config, Transaction& transaction, QWidget* parent)
 {
     auto* grid = new ReportGrid(giftListDefinition(config.side, config.byPerson, config.title), parent);
-    QFont arial(QStringLiteral("Arial"), 10);
+    // Arial as designed, one point smaller: at 10 points the twelve digits of
+    // a record number and the kind "收情" overflow their designed widths.
+    QFont arial;
+    arial.setFamilies(
+        {QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"), QStringLiteral("Noto Sans CJK SC")});
+    arial.setPointSize(9);
     grid->setFont(arial);
     grid->setReadOnly(true);
     grid->setTotalsVisible(true);

@@ -14,6 +14,7 @@
 #include "platform/reportexport.h"
 #include "platform/reportgrid.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QFile>
 #include <QLegendMarker>
@@ -141,6 +142,14 @@ TEST(ReportTotals, SumsCountsConditionsAndTextsFormOneLineUnderTheirColumns)
     ASSERT_EQ(shown.size(), 4);
     EXPECT_EQ(shown[1].second, QStringLiteral("50.00"));
     EXPECT_EQ(shown[1].first, grid.viewColumn(QStringLiteral("je")));
+
+    // The line has room of its own under the rows, once the view has laid
+    // out its headers too.
+    grid.setTotalsVisible(true);
+    grid.resize(900, 300);
+    grid.show();
+    QApplication::processEvents();
+    EXPECT_GE(grid.height() - grid.viewport()->geometry().bottom(), grid.fontMetrics().height());
 }
 
 TEST(ReportRowColours, AlternateByRowNumberOrFollowTheSignOfTheAmount)
