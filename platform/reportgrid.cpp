@@ -450,8 +450,10 @@ void ReportGrid::setReadOnly(bool readOnly)
 void ReportGrid::setTotalsVisible(bool visible)
 {
     m_totalsVisible = visible;
-    if (visible && !m_footer)
+    if (visible && !m_footer) {
         m_footer = new TotalsFooter(this);
+        m_footer->setObjectName(QStringLiteral("totals"));
+    }
     if (m_footer)
         m_footer->setVisible(visible);
     updateGeometries();

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 
 namespace qv {
 
@@ -195,7 +196,12 @@ long GiftQueryWindow::query()
     setTabOrder(m_dw1, m_exit);
     if (hadFocus)
         m_dw1->setFocus(Qt::OtherFocusReason);
-    m_standby->store().reset();
+    // The old rows are freed once the new ones are on screen, unless another
+    // query has filled that grid again by then.
+    QTimer::singleShot(0, this, [this, old = m_standby] {
+        if (old == m_standby)
+            old->store().reset();
+    });
 
     m_heading.title = m_config.title;
     m_heading.fields.clear();
