@@ -155,22 +155,33 @@ TEST_P(GiftQueries, EachWindowListsItsKindAndTotalsIt)
     struct Case
     {
         const char* window;
+        const char* from;
+        const char* to;
         int rows;
         const char* total;
         QList<QColor> colours;
         const char* amountCaption;
     } cases[] = {
-        {"w_lwcx", 3, "共计：70.00元", {kGreen, kGreen, kBothPink}, "收情金额"},
-        {"w_ldpy", 2, "共计：150.00元", {kGreen, kWhite}, "收情金额"},
-        {"w_sgsh", 1, "共计：-80.00元", {kPink}, "送情金额"},
-        {"w_fwcx", 5, "共计：120.00元", {kGreen, kGreen, kBothPink, kGreen, kBothPink}, "收情金额"},
-        {"w_dbcl", 3, "共计：350.00元", {kGreen, kWhite, kGreen}, "收情金额"},
-        {"w_wjfx", 2, "共计：-230.00元", {kPink, kWhite}, "送情金额"},
+        {"w_lwcx", "20030101", "20031231", 3, "共计：70.00元", {kGreen, kGreen, kBothPink}, "收情金额"},
+        {"w_ldpy", "20030101", "20031231", 2, "共计：150.00元", {kGreen, kWhite}, "收情金额"},
+        {"w_sgsh", "20030101", "20031231", 1, "共计：-80.00元", {kPink}, "送情金额"},
+        {"w_fwcx",
+         "20030101",
+         "20031231",
+         5,
+         "共计：120.00元",
+         {kGreen, kGreen, kBothPink, kGreen, kBothPink},
+         "收情金额"},
+        {"w_dbcl", "20030101", "20031231", 3, "共计：350.00元", {kGreen, kWhite, kGreen}, "收情金额"},
+        {"w_wjfx", "20030101", "20031231", 2, "共计：-230.00元", {kPink, kWhite}, "送情金额"},
+        // A period with 200 received and 150 given.
+        {"w_fwcx", "20030401", "20030402", 2, "共计：50.00元", {kGreen, kBothPink}, "收情金额"},
+        {"w_wjfx", "20030401", "20030402", 1, "共计：-150.00元", {kPink}, "送情金额"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.window);
         GiftQueryWindow& w = openQuery(c.window);
-        setPeriod(w, "20030101", "20031231");
+        setPeriod(w, c.from, c.to);
         if (w.config().byPerson)
             setName(w, QStringLiteral("张三"));
         press(w, "cb_1");
