@@ -8,6 +8,7 @@
 #include "platform/messagebox.h"
 #include "platform/units.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QLabel>
 #include <QPushButton>
@@ -122,7 +123,10 @@ bool AnalysisWindow::query()
     for (int i = 0; i < 2; ++i) {
         DataStore store(giftShareDefinition(m_config.side, shares[i]));
         store.setTransObject(&m_tr);
-        if (store.retrieve(arguments) < 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const long rows = store.retrieve(arguments);
+        QApplication::restoreOverrideCursor();
+        if (rows < 0) {
             messagebox(QStringLiteral("错误"), withReason(QStringLiteral("查询失败"), store.errorText()),
                        Icon::StopSign);
             return false;

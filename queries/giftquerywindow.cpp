@@ -8,6 +8,7 @@
 #include "platform/reportgrid.h"
 #include "platform/units.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
@@ -179,7 +180,9 @@ long GiftQueryWindow::query()
         arguments << s_xm;
     arguments << s_d1 << s_d2;
 
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     const long rows = m_standby->retrieve(arguments);
+    QApplication::restoreOverrideCursor();
     if (rows < 0) {
         const QString reason = m_standby->store().errorText();
         messagebox(QStringLiteral("错误"), withReason(QStringLiteral("查询失败"), reason), Icon::StopSign);
