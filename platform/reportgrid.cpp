@@ -125,7 +125,8 @@ protected:
             const QHeaderView* header = m_grid->horizontalHeader();
             const int x = offset + m_grid->frameWidth() + header->sectionViewportPosition(column);
             const QRect cell(x + 2, 0, header->sectionSize(column) - 4, height());
-            p.drawText(cell, int(alignments.value(i, Qt::AlignRight | Qt::AlignVCenter) | Qt::TextDontClip), text);
+            p.drawText(cell, int(alignments.value(i, Qt::AlignRight | Qt::AlignVCenter) | Qt::TextDontClip),
+                       text);
         }
     }
 
@@ -577,22 +578,30 @@ void ReportGrid::setReadOnly(bool readOnly)
 void ReportGrid::setTotalsVisible(bool visible)
 {
     m_totalsVisible = visible;
-    if (visible && !m_footer)
+    if (visible && !m_footer) {
         m_footer = new TotalsFooter(this);
+        m_footer->setObjectName(QStringLiteral("totals"));
+    }
     if (m_footer)
         m_footer->setVisible(visible);
     updateGeometries();
 }
 
+int ReportGrid::footerHeight() const
+{
+    return fontMetrics().height() + 8;
+}
+
 void ReportGrid::updateGeometries()
 {
     QTableView::updateGeometries();
-    // The table view sets the margins for its headers on every layout, which
-    // would take back the strip the totals line is drawn in.
-    const QMargins margins = viewportMargins();
-    const int bottom = m_totalsVisible ? fontMetrics().height() + 8 : 0;
-    if (margins.bottom() != bottom)
-        setViewportMargins(margins.left(), margins.top(), margins.right(), bottom);
+    // The table view sets its margins for the headers here and would take
+    // back the room of the totals line.
+    if (m_totalsVisible) {
+        const QMargins m = viewportMargins();
+        if (m.bottom() != footerHeight())
+            setViewportMargins(m.left(), m.top(), m.right(), footerHeight());
+    }
     placeFooter();
 }
 
@@ -621,8 +630,7 @@ void ReportGrid::placeFooter()
     if (!m_footer || !m_totalsVisible)
         return;
     const QRect vp = viewport()->geometry();
-    const int h = fontMetrics().height() + 8;
-    m_footer->setGeometry(frameWidth(), vp.bottom() + 1, width() - 2 * frameWidth(), h);
+    m_footer->setGeometry(frameWidth(), vp.bottom() + 1, width() - 2 * frameWidth(), footerHeight());
     m_footer->raise();
 }
 

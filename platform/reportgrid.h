@@ -165,6 +165,7 @@ private:
     static constexpr int kWholeTextBytes = 16;
     void applyColumnWidths();
     void placeFooter();
+    int footerHeight() const;
     void afterReset();
 
     std::unique_ptr<DataStore> m_store;

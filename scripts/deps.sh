@@ -7,8 +7,9 @@ run_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev libsqlite3-dev
     fonts-noto-cjk xvfb xauth
-    # report windows export spreadsheets as .xlsx through this library
-    libxlsxwriter-dev
+    # report windows export spreadsheets as .xlsx through this library,
+    # which links zlib (the tests also read the workbooks back with it)
+    libxlsxwriter-dev zlib1g-dev
     # unixODBC's headers: the program asks the driver manager whether an
     # ODBC connection has died, so that it can reconnect
     unixodbc-dev
