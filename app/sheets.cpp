@@ -1,9 +1,12 @@
 #include "sheets.h"
 
 #include "aboutwindow.h"
+#include "centerwindows.h"
 
 #include "maintenance/contactswindow.h"
 #include "registration/giftform.h"
+#include "statistics/annualstatisticswindow.h"
+#include "statistics/archivemaintenancewindow.h"
 
 #include <QHash>
 
@@ -50,8 +53,7 @@ WindowFactory windowFactory(const QString& name)
 }
 
 // The task windows, one line each, by the name the menu uses. Still to come:
-//   sheets      w_ldpy w_dbcl w_gwgd w_sgsh w_wjfx w_wjgd w_lwcx w_fwcx w_tjfx w_jlk_wh w_lsk_wh
-//   modal       w_ndtj
+//   sheets      w_ldpy w_dbcl w_gwgd w_sgsh w_wjfx w_wjgd w_lwcx w_fwcx w_tjfx w_jlk_wh
 //   top-level   w_czrsz
 //   command     datainit (registerCommand)
 void registerTaskWindows()
@@ -60,6 +62,13 @@ void registerTaskWindows()
                    [](Transaction& t) { return createGiftForm(GiftKind::Received, t); });
     registerWindow(QStringLiteral("w_fwng"), [](Transaction& t) { return createGiftForm(GiftKind::Given, t); });
     registerWindow(QStringLiteral("w_wlrywh"), [](Transaction& t) -> QWidget* { return new ContactsWindow(t); });
+    registerWindow(QStringLiteral("w_ndtj"), [](Transaction& t) -> QWidget* {
+        auto* w = new AnnualStatisticsWindow(t);
+        uf_centerwindows(w);
+        return w;
+    });
+    registerWindow(QStringLiteral("w_lsk_wh"),
+                   [](Transaction& t) -> QWidget* { return new ArchiveMaintenanceWindow(t); });
 }
 
 } // namespace qv

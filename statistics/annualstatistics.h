@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/money.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <optional>
+
+namespace qv {
+
+class Transaction;
+
+// Sums of money asked of the database, exact to the cent on every database.
+// SQLite keeps an amount with cents as a floating-point number, and its SUM
+// over 20,000 such amounts is already cents off; summing whole cents as
+// integers is exact everywhere. Every sum of this room is written with these
+// two, so the way it is asked lives in one place.
+QString exactSumSql(const QString& column);
+// The money of such a sum; a null sum (no rows) is nothing.
+std::optional<Money> moneyFromExactSum(const QVariant& value);
+
+// The bounds of a month as the ledger's yyyymmdd texts: day 01 to day 31,
+// which as text covers every day of any month.
+struct MonthBounds
+{
+    QString mon;   // "01" … "12"
+    QString first; // year + mon + "01"
+    QString last;  // year + mon + "31"
+};
+MonthBounds monthBounds(const QString& year, int month);
+
+struct MonthTotals
+{
+    Money received; // sou: sum of the month's received gifts, 0 when none
+    Money given;    // song: sum of its given gifts, stored negative, 0 when none
+    Money balance() const { return received + given; } // je
+};
+
+// Reads the two sums of a month; nothing when either fails, with the
+// database's reason in the transaction.
+std::optional<MonthTotals> readMonthTotals(Transaction& transaction, const QString& year, int month);
+
+struct MonthOutcome
+{
+    int month = 0;
+    bool stored = false;
+    QString reason; // the database's words when not stored
+};
+
+// Sums one month and inserts its row into tjb, as one transaction: committed
+// when the row went in, rolled back when the insert or either sum failed.
+// A month whose sums could not be read is not stored at all: a made-up zero
+// would pass into the archive as if nothing had been given that month.
+MonthOutcome storeMonth(Transaction& transaction, const QString& year, int month);
+
+// Empties tjb and stores the twelve months of `year` one by one; a refused
+// month does not stop the others. January's transaction carries the
+// emptying, so a refused January leaves tjb as it was. `afterMonth` runs
+// after each month's commit or rollback.
+void computeYear(Transaction& transaction, const QString& year,
+                 const std::function<void(const MonthOutcome&)>& afterMonth);
+
+} // namespace qv
