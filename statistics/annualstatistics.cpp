@@ -32,69 +32,75 @@ MonthBounds monthBounds(const QString& year, int month)
     return {mon, year + mon + QStringLiteral("01"), year + mon + QStringLiteral("31")};
 }
 
-namespace {
-
-std::optional<Money> sumOfKind(Transaction& tr, const QString& kind, const MonthBounds& bounds)
-{
-    static const QString sql = QStringLiteral("SELECT ") + exactSumSql(QStringLiteral("je")) +
-                               QStringLiteral(" FROM rqwlb WHERE lx = ? AND sq BETWEEN ? AND ?");
-    QVariantList into;
-    if (tr.selectInto(sql, {kind, bounds.first, bounds.last}, into) == -1)
-        return std::nullopt;
-    // No gift of that kind in the month: the sum is null and counts as 0.
-    return moneyFromExactSum(into.value(0)).value_or(Money());
-}
-
-} // namespace
-
 std::optional<MonthTotals> readMonthTotals(Transaction& transaction, const QString& year, int month)
 {
-    const MonthBounds bounds = monthBounds(year, month);
+    // Both sums in one statement: half the round trips, the same two sums.
+    static const QString sum = QStringLiteral("(SELECT ") + exactSumSql(QStringLiteral("je")) +
+                               QStringLiteral(" FROM rqwlb WHERE lx = ? AND sq BETWEEN ? AND ?)");
+    static const QString sql = QStringLiteral("SELECT ") + sum + QStringLiteral(", ") + sum;
+    const MonthBounds b = monthBounds(year, month);
+    QVector<QVariant> into;
+    // selectRows reads SQLite's answer straight from the library, which on
+    // a sum of a few thousand rows is a good part of the time.
+    if (transaction.selectRows(
+            sql, {QStringLiteral("收情"), b.first, b.last, QStringLiteral("送情"), b.first, b.last},
+            [&into](QVector<QVariant>&& row) { into = std::move(row); }) != 0)
+        return std::nullopt;
+    // A kind without gifts in the month sums to null, which counts as 0.
     MonthTotals totals;
-    if (auto received = sumOfKind(transaction, QStringLiteral("收情"), bounds))
-        totals.received = *received;
-    else
-        return std::nullopt;
-    if (auto given = sumOfKind(transaction, QStringLiteral("送情"), bounds))
-        totals.given = *given;
-    else
-        return std::nullopt;
+    totals.received = moneyFromExactSum(into.value(0)).value_or(Money());
+    totals.given = moneyFromExactSum(into.value(1)).value_or(Money());
     return totals;
 }
+
+namespace {
+const QString kSavepoint = QStringLiteral("SAVEPOINT stats_month");
+const QString kUndo = QStringLiteral("ROLLBACK TO SAVEPOINT stats_month");
+const QString kRelease = QStringLiteral("RELEASE SAVEPOINT stats_month");
+} // namespace
 
 MonthOutcome storeMonth(Transaction& transaction, const QString& year, int month)
 {
     MonthOutcome outcome;
     outcome.month = month;
-    auto refuse = [&] {
+    if (transaction.execute(kSavepoint) != 0) {
         outcome.reason = transaction.SQLErrText;
-        transaction.rollback();
         return outcome;
-    };
+    }
+    if (month == 1)
+        transaction.execute(QStringLiteral("DELETE FROM tjb")); // goes or stays with January
     const auto totals = readMonthTotals(transaction, year, month);
-    if (!totals)
-        return refuse();
-    if (transaction.execute(
-            QStringLiteral("INSERT INTO tjb (year, mon, sou, song, je) VALUES (?, ?, ?, ?, ?)"),
-            {year, monthBounds(year, month).mon, totals->received.toSqlValue(), totals->given.toSqlValue(),
-             totals->balance().toSqlValue()}) != 0)
-        return refuse();
-    if (!transaction.commit())
-        return refuse();
+    if (!totals || transaction.execute(
+                       QStringLiteral("INSERT INTO tjb (year, mon, sou, song, je) VALUES (?, ?, ?, ?, ?)"),
+                       {year, monthBounds(year, month).mon, totals->received.toSqlValue(),
+                        totals->given.toSqlValue(), totals->balance().toSqlValue()}) != 0) {
+        outcome.reason = transaction.SQLErrText;
+        // PostgreSQL refuses every statement after an error until the unit
+        // is undone; both databases then carry on with the next month.
+        transaction.execute(kUndo);
+        transaction.execute(kRelease);
+        return outcome;
+    }
+    transaction.execute(kRelease);
     outcome.stored = true;
     return outcome;
 }
 
-void computeYear(Transaction& transaction, const QString& year,
+bool computeYear(Transaction& transaction, const QString& year,
                  const std::function<void(const MonthOutcome&)>& afterMonth)
 {
-    // Not committed on its own: it goes with January's row, or back with it.
-    transaction.execute(QStringLiteral("DELETE FROM tjb"));
     for (int month = 1; month <= 12; ++month) {
         const MonthOutcome outcome = storeMonth(transaction, year, month);
         if (afterMonth)
             afterMonth(outcome);
     }
+    if (transaction.commit())
+        return true;
+    const QString reason = transaction.SQLErrText;
+    transaction.rollback();
+    transaction.SQLCode = -1;
+    transaction.SQLErrText = reason;
+    return false;
 }
 
 } // namespace qv

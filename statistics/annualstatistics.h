@@ -49,17 +49,22 @@ struct MonthOutcome
     QString reason; // the database's words when not stored
 };
 
-// Sums one month and inserts its row into tjb, as one transaction: committed
-// when the row went in, rolled back when the insert or either sum failed.
+// Sums one month and inserts its row into tjb as a unit of its own: kept
+// when the row went in, undone alone when the insert or either sum failed.
 // A month whose sums could not be read is not stored at all: a made-up zero
 // would pass into the archive as if nothing had been given that month.
+// Runs inside the caller's transaction; nothing is committed here.
 MonthOutcome storeMonth(Transaction& transaction, const QString& year, int month);
 
 // Empties tjb and stores the twelve months of `year` one by one; a refused
-// month does not stop the others. January's transaction carries the
-// emptying, so a refused January leaves tjb as it was. `afterMonth` runs
-// after each month's commit or rollback.
-void computeYear(Transaction& transaction, const QString& year,
+// month does not stop the others. January's unit carries the emptying, so a
+// refused January leaves tjb's rows as they were. `afterMonth` runs after
+// each month. The months become durable together with one commit at the
+// end: twelve commits cost twelve waits for the disk, which on a desktop
+// disk is most of the time the computation takes. A refused commit rolls
+// back the whole year; the result is then false with the database's reason
+// in the transaction.
+bool computeYear(Transaction& transaction, const QString& year,
                  const std::function<void(const MonthOutcome&)>& afterMonth);
 
 } // namespace qv

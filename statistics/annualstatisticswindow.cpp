@@ -96,18 +96,24 @@ void AnnualStatisticsWindow::compute()
     if (!year)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    computeYear(m_tr, *year, [this](const MonthOutcome& month) {
+    auto refused = [this](const QString& reason) {
+        QApplication::restoreOverrideCursor();
+        messagebox(QStringLiteral("提示"), withReason(QStringLiteral("保存不成功"), reason), Icon::StopSign);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    };
+    const bool committed = computeYear(m_tr, *year, [&](const MonthOutcome& month) {
         if (!month.stored) {
-            QApplication::restoreOverrideCursor();
-            messagebox(QStringLiteral("提示"), withReason(QStringLiteral("保存不成功"), month.reason),
-                       Icon::StopSign);
-            QApplication::setOverrideCursor(Qt::WaitCursor);
+            refused(month.reason);
             return;
         }
-        // The report grows month by month as each one is committed.
+        // The report grows month by month.
         m_report->retrieve();
         m_report->store().sort();
     });
+    if (!committed) {
+        refused(m_tr.SQLErrText);
+        m_report->retrieve();
+    }
     QApplication::restoreOverrideCursor();
 }
 

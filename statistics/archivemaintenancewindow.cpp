@@ -67,6 +67,11 @@ ArchiveMaintenanceWindow::ArchiveMaintenanceWindow(Transaction& transaction, QWi
     setTabOrder(m_delete, m_save);
     setTabOrder(m_save, m_exit);
 
+    // Keyboard users see the row they moved to the way a click shows it.
+    connect(m_grid, &ReportGrid::rowFocusChanged, this, [this](long row) {
+        if (row > 0 && m_grid->hasFocus())
+            highlightRow(row);
+    });
     connect(m_query, &QPushButton::clicked, this, &ArchiveMaintenanceWindow::showYear);
     connect(m_delete, &QPushButton::clicked, this, &ArchiveMaintenanceWindow::deleteMonth);
     connect(m_save, &QPushButton::clicked, this, &ArchiveMaintenanceWindow::save);

@@ -28,9 +28,9 @@ ColumnDef column(const char* name, const char* caption, ColumnType type, int gbk
 QList<ColumnDef> statisticsColumns(const char* year, const char* mon, const char* sou, const char* song,
                                    const char* je)
 {
-    return {column("year", year, ColumnType::Text, 4, 260), column("mon", mon, ColumnType::Text, 2, 220),
-            column("sou", sou, ColumnType::Money, 0, 520), column("song", song, ColumnType::Money, 0, 520),
-            column("je", je, ColumnType::Money, 0, 520)};
+    return {column("year", year, ColumnType::Text, 4, 300), column("mon", mon, ColumnType::Text, 2, 260),
+            column("sou", sou, ColumnType::Money, 0, 600), column("song", song, ColumnType::Money, 0, 600),
+            column("je", je, ColumnType::Money, 0, 600)};
 }
 
 QColor alternateGreen(const DataStore&, long row)
