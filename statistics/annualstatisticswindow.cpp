@@ -47,6 +47,8 @@ AnnualStatisticsWindow::AnnualStatisticsWindow(Transaction& transaction, QWidget
     m_archiveButton = button("cb_2", "存盘");
     m_print = button("cb_4", "打印");
     m_exit = button("cb_3", "退出");
+    // Enter in the year field computes, as the keyboard user expects.
+    m_compute->setDefault(true);
 
     m_report = new ReportGrid(annualStatisticsDefinition(), this);
     m_report->setObjectName(QStringLiteral("dw_1"));

@@ -6,6 +6,9 @@
 #include "platform/datastore.h"
 #include "platform/reportgrid.h"
 
+#include <QLineEdit>
+#include <QTest>
+
 using namespace qv;
 using qv::test::StatisticsTest;
 
@@ -316,6 +319,17 @@ TEST(ExactSum, ReadsWholeCentsFromEveryDriver)
     EXPECT_EQ(moneyFromExactSum(QVariant(qlonglong(99999999980000LL))), Money::fromCents(99999999980000LL));
     EXPECT_EQ(moneyFromExactSum(QVariant(QStringLiteral("-123457"))), Money::fromCents(-123457));
     EXPECT_EQ(moneyFromExactSum(QVariant(12345.0)), Money::fromCents(12345));
+}
+
+TEST_P(AnnualStatisticsTest, EnterInTheYearFieldComputes)
+{
+    addReceived("500", "20040229");
+    auto w = openWindow();
+    auto* year = w->findChild<QComboBox*>("ddlb_1");
+    year->setFocus();
+    year->setEditText("2004");
+    QTest::keyClick(year->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(count("tjb WHERE year = '2004'"), 12);
 }
 
 QV_LEDGER_TEST_SUITE(AnnualStatisticsTest);
