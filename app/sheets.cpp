@@ -7,6 +7,7 @@
 #include "registration/giftform.h"
 #include "statistics/annualstatisticswindow.h"
 #include "statistics/archivemaintenancewindow.h"
+#include "statistics/statisticalanalysiswindow.h"
 
 #include <QHash>
 
@@ -53,7 +54,7 @@ WindowFactory windowFactory(const QString& name)
 }
 
 // The task windows, one line each, by the name the menu uses. Still to come:
-//   sheets      w_ldpy w_dbcl w_gwgd w_sgsh w_wjfx w_wjgd w_lwcx w_fwcx w_tjfx w_jlk_wh
+//   sheets      w_ldpy w_dbcl w_gwgd w_sgsh w_wjfx w_wjgd w_lwcx w_fwcx w_jlk_wh
 //   top-level   w_czrsz
 //   command     datainit (registerCommand)
 void registerTaskWindows()
@@ -67,6 +68,8 @@ void registerTaskWindows()
         uf_centerwindows(w);
         return w;
     });
+    registerWindow(QStringLiteral("w_tjfx"),
+                   [](Transaction& t) -> QWidget* { return new StatisticalAnalysisWindow(t); });
     registerWindow(QStringLiteral("w_lsk_wh"),
                    [](Transaction& t) -> QWidget* { return new ArchiveMaintenanceWindow(t); });
 }

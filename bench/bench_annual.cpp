@@ -73,13 +73,13 @@ QString shellScript(const QString& year, bool commitEachMonth)
         script += commitEachMonth ? QStringLiteral("BEGIN;\n") : QStringLiteral("SAVEPOINT stats_month;\n");
         if (month == 1)
             script += QStringLiteral("DELETE FROM tjb;\n");
-        const QString received =
-            sum.arg(qv::exactSumSql(QStringLiteral("je")), QStringLiteral("收情"), b.first, b.last);
-        const QString given =
-            sum.arg(qv::exactSumSql(QStringLiteral("je")), QStringLiteral("送情"), b.first, b.last);
+        const QString received = sum.arg(qv::Dialect(qv::Dbms::SQLite).sumInCents(QStringLiteral("je")),
+                                         QStringLiteral("收情"), b.first, b.last);
+        const QString given = sum.arg(qv::Dialect(qv::Dbms::SQLite).sumInCents(QStringLiteral("je")),
+                                      QStringLiteral("送情"), b.first, b.last);
         script += QStringLiteral(
                       "INSERT INTO tjb (year, mon, sou, song, je) SELECT '%1', '%2', s / 100.0, g / 100.0, "
-                      "(s + g) / 100.0 FROM (SELECT coalesce(%3, 0) AS s, coalesce(%4, 0) AS g);\n")
+                      "(s + g) / 100.0 FROM (SELECT %3 AS s, %4 AS g);\n")
                       .arg(year, b.mon, received, given);
         script += commitEachMonth ? QStringLiteral("COMMIT;\n") : QStringLiteral("RELEASE stats_month;\n");
     }

@@ -2,29 +2,7 @@
 
 #include "platform/transaction.h"
 
-#include <cmath>
-
 namespace qv {
-
-QString exactSumSql(const QString& column)
-{
-    return QStringLiteral("SUM(CAST(ROUND(%1 * 100) AS BIGINT))").arg(column);
-}
-
-std::optional<Money> moneyFromExactSum(const QVariant& value)
-{
-    if (value.isNull() || !value.isValid())
-        return std::nullopt;
-    // Whole cents, as an integer or (PostgreSQL's sum of bigints) as numeric text.
-    bool ok = false;
-    const qlonglong cents = value.toString().trimmed().toLongLong(&ok);
-    if (ok)
-        return Money::fromCents(cents);
-    const double d = value.toDouble(&ok);
-    if (!ok || !std::isfinite(d))
-        return std::nullopt;
-    return Money::fromCents(std::llround(d));
-}
 
 MonthBounds monthBounds(const QString& year, int month)
 {
@@ -34,10 +12,11 @@ MonthBounds monthBounds(const QString& year, int month)
 
 std::optional<MonthTotals> readMonthTotals(Transaction& transaction, const QString& year, int month)
 {
-    // Both sums in one statement: half the round trips, the same two sums.
-    static const QString sum = QStringLiteral("(SELECT ") + exactSumSql(QStringLiteral("je")) +
-                               QStringLiteral(" FROM rqwlb WHERE lx = ? AND sq BETWEEN ? AND ?)");
-    static const QString sql = QStringLiteral("SELECT ") + sum + QStringLiteral(", ") + sum;
+    // Both sums in one statement: half the round trips, the same two sums,
+    // each exact to the cent and 0 over a month without gifts of its kind.
+    const QString sum = QStringLiteral("(SELECT ") + transaction.dialect().sumInCents(QStringLiteral("je")) +
+                        QStringLiteral(" FROM rqwlb WHERE lx = ? AND sq BETWEEN ? AND ?)");
+    const QString sql = QStringLiteral("SELECT ") + sum + QStringLiteral(", ") + sum;
     const MonthBounds b = monthBounds(year, month);
     QVector<QVariant> into;
     // selectRows reads SQLite's answer straight from the library, which on
@@ -46,10 +25,9 @@ std::optional<MonthTotals> readMonthTotals(Transaction& transaction, const QStri
             sql, {QStringLiteral("收情"), b.first, b.last, QStringLiteral("送情"), b.first, b.last},
             [&into](QVector<QVariant>&& row) { into = std::move(row); }) != 0)
         return std::nullopt;
-    // A kind without gifts in the month sums to null, which counts as 0.
     MonthTotals totals;
-    totals.received = moneyFromExactSum(into.value(0)).value_or(Money());
-    totals.given = moneyFromExactSum(into.value(1)).value_or(Money());
+    totals.received = Dialect::sumFromCents(into.value(0));
+    totals.given = Dialect::sumFromCents(into.value(1));
     return totals;
 }
 

@@ -3,7 +3,6 @@
 #include "platform/money.h"
 
 #include <QString>
-#include <QVariant>
 
 #include <functional>
 #include <optional>
@@ -11,15 +10,6 @@
 namespace qv {
 
 class Transaction;
-
-// Sums of money asked of the database, exact to the cent on every database.
-// SQLite keeps an amount with cents as a floating-point number, and its SUM
-// over 20,000 such amounts is already cents off; summing whole cents as
-// integers is exact everywhere. Every sum of this room is written with these
-// two, so the way it is asked lives in one place.
-QString exactSumSql(const QString& column);
-// The money of such a sum; a null sum (no rows) is nothing.
-std::optional<Money> moneyFromExactSum(const QVariant& value);
 
 // The bounds of a month as the ledger's yyyymmdd texts: day 01 to day 31,
 // which as text covers every day of any month.

@@ -5,6 +5,7 @@
 #include "yearchoice.h"
 
 #include "platform/datastore.h"
+#include "platform/exportbutton.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
 #include "platform/reportgrid.h"
@@ -77,6 +78,14 @@ AnnualStatisticsWindow::AnnualStatisticsWindow(Transaction& transaction, QWidget
     connect(m_archiveButton, &QPushButton::clicked, this, &AnnualStatisticsWindow::archiveMonths);
     connect(m_print, &QPushButton::clicked, this, &AnnualStatisticsWindow::print);
     connect(m_exit, &QPushButton::clicked, this, &QDialog::close);
+    m_export = addExportButton(m_print, [this] {
+        ReportTable table = tableFromStore(m_report->store());
+        table.title = QStringLiteral("年度统计");
+        return table;
+    });
+    m_export->setObjectName(QStringLiteral("cb_5"));
+    setTabOrder(m_print, m_export);
+    setTabOrder(m_export, m_exit);
 
     openWindow();
 }
@@ -141,7 +150,16 @@ void AnnualStatisticsWindow::archiveMonths()
 
 void AnnualStatisticsWindow::print()
 {
-    printPreview(m_report->store(), this);
+    printPreview(m_report->store(), this, heading());
+}
+
+PrintHeading AnnualStatisticsWindow::heading() const
+{
+    // The year the rows are of, not whatever the list holds by now.
+    const DataStore& rows = m_report->store();
+    if (rows.rowCount() == 0)
+        return {};
+    return {QString(), {QStringLiteral("年份：") + rows.getItemString(1, QStringLiteral("year"))}};
 }
 
 } // namespace qv

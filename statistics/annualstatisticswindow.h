@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/printing.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -28,6 +30,7 @@ private:
     void compute();
     void archiveMonths();
     void print();
+    PrintHeading heading() const;
 
     Transaction& m_tr;
     QLabel* m_yearLabel;          // st_1
@@ -35,6 +38,7 @@ private:
     QPushButton* m_compute;       // cb_1
     QPushButton* m_archiveButton; // cb_2
     QPushButton* m_print;         // cb_4
+    QPushButton* m_export;        // cb_5, "导出"
     QPushButton* m_exit;          // cb_3
     ReportGrid* m_report;         // dw_1
     // dw_2: never shown. It holds the archive as read at opening plus every

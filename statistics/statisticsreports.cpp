@@ -1,6 +1,6 @@
 #include "statisticsreports.h"
 
-#include "platform/datastore.h"
+#include "platform/report.h"
 
 namespace qv {
 
@@ -8,34 +8,25 @@ namespace {
 
 const QString kColumns = QStringLiteral("SELECT year, mon, sou, song, je FROM ");
 
-ColumnDef column(const char* name, const char* caption, ColumnType type, int gbkWidth, int widthUnits)
-{
-    ColumnDef c;
-    c.name = QString::fromLatin1(name);
-    c.caption = QString::fromUtf8(caption);
-    c.type = type;
-    c.gbkWidth = gbkWidth;
-    c.widthUnits = widthUnits;
-    c.updatable = true;
-    if (type == ColumnType::Money) {
-        c.format = QStringLiteral("0.00");
-        c.alignment = Qt::AlignRight | Qt::AlignVCenter;
-    }
-    return c;
-}
-
-// The five columns of tjb and tjb_save under the given captions.
+// The five columns of tjb and tjb_save under the given captions; all of
+// them written by update() where the definition has an update table.
 QList<ColumnDef> statisticsColumns(const char* year, const char* mon, const char* sou, const char* song,
                                    const char* je)
 {
-    return {column("year", year, ColumnType::Text, 4, 300), column("mon", mon, ColumnType::Text, 2, 260),
-            column("sou", sou, ColumnType::Money, 0, 600), column("song", song, ColumnType::Money, 0, 600),
-            column("je", je, ColumnType::Money, 0, 600)};
+    QList<ColumnDef> columns = {textColumn(QStringLiteral("year"), QString::fromUtf8(year), 300, 4),
+                                textColumn(QStringLiteral("mon"), QString::fromUtf8(mon), 260, 2),
+                                moneyColumn(QStringLiteral("sou"), QString::fromUtf8(sou), 600),
+                                moneyColumn(QStringLiteral("song"), QString::fromUtf8(song), 600),
+                                moneyColumn(QStringLiteral("je"), QString::fromUtf8(je), 600)};
+    for (ColumnDef& c : columns)
+        c.updatable = true;
+    return columns;
 }
 
-QColor alternateGreen(const DataStore&, long row)
+// Odd rows light green, even rows white.
+RowColorFunction alternateGreen()
 {
-    return row % 2 == 0 ? QColor(255, 255, 255) : QColor(180, 255, 200);
+    return rowcolors::alternating(QColor(180, 255, 200), QColor(255, 255, 255));
 }
 
 } // namespace
@@ -47,8 +38,15 @@ ReportDef annualStatisticsDefinition()
     def.title = QStringLiteral("年度统计");
     def.select = kColumns + QStringLiteral("tjb");
     def.columns = statisticsColumns("年", "月", "收情", "送情", "余额");
-    def.rowColor = alternateGreen;
-    def.totals = {{QStringLiteral("je"), QStringLiteral("进出平衡金额：")}};
+    def.rowColor = alternateGreen();
+    TotalDef label;
+    label.column = QStringLiteral("song");
+    label.label = QStringLiteral("进出平衡金额：");
+    label.kind = TotalKind::Text;
+    TotalDef balance;
+    balance.column = QStringLiteral("je");
+    balance.format = QStringLiteral("0.00");
+    def.totals = {label, balance};
     return def;
 }
 
@@ -73,7 +71,7 @@ ReportDef archiveMaintenanceDefinition()
     def.columns = statisticsColumns("年份", "月份", "收情", "送情", "平衡合计");
     def.updateTable = QStringLiteral("tjb_save");
     def.keyColumns = {QStringLiteral("year"), QStringLiteral("mon")};
-    def.rowColor = alternateGreen;
+    def.rowColor = alternateGreen();
     return def;
 }
 

@@ -53,7 +53,7 @@ TEST(StatisticsMenu, OpensTheThreeWindowsByTheirNames)
 {
     registerTaskWindows();
     Transaction unconnected;
-    for (const char* name : {"w_ndtj", "w_lsk_wh"}) {
+    for (const char* name : {"w_ndtj", "w_tjfx", "w_lsk_wh"}) {
         SCOPED_TRACE(name);
         const WindowFactory factory = windowFactory(QString::fromLatin1(name));
         ASSERT_TRUE(factory);
