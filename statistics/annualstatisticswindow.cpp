@@ -84,6 +84,7 @@ AnnualStatisticsWindow::AnnualStatisticsWindow(Transaction& transaction, QWidget
         return table;
     });
     m_export->setObjectName(QStringLiteral("cb_5"));
+    m_export->setGeometry(units::toPixels(1770, 48, 320, 100));
     setTabOrder(m_print, m_export);
     setTabOrder(m_export, m_exit);
 

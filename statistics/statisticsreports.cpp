@@ -13,11 +13,11 @@ const QString kColumns = QStringLiteral("SELECT year, mon, sou, song, je FROM ")
 QList<ColumnDef> statisticsColumns(const char* year, const char* mon, const char* sou, const char* song,
                                    const char* je)
 {
-    QList<ColumnDef> columns = {textColumn(QStringLiteral("year"), QString::fromUtf8(year), 300, 4),
-                                textColumn(QStringLiteral("mon"), QString::fromUtf8(mon), 260, 2),
-                                moneyColumn(QStringLiteral("sou"), QString::fromUtf8(sou), 600),
-                                moneyColumn(QStringLiteral("song"), QString::fromUtf8(song), 600),
-                                moneyColumn(QStringLiteral("je"), QString::fromUtf8(je), 600)};
+    QList<ColumnDef> columns = {textColumn(QStringLiteral("year"), QString::fromUtf8(year), 280, 4),
+                                textColumn(QStringLiteral("mon"), QString::fromUtf8(mon), 240, 2),
+                                moneyColumn(QStringLiteral("sou"), QString::fromUtf8(sou), 560),
+                                moneyColumn(QStringLiteral("song"), QString::fromUtf8(song), 560),
+                                moneyColumn(QStringLiteral("je"), QString::fromUtf8(je), 560)};
     for (ColumnDef& c : columns)
         c.updatable = true;
     return columns;

@@ -4,7 +4,15 @@
 #include "statistics/annualstatisticswindow.h"
 
 #include "platform/datastore.h"
+#include "platform/exportbutton.h"
+#include "platform/printing.h"
 #include "platform/reportgrid.h"
+#include "support/pdftext.h"
+
+#include <QFile>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRegularExpression>
 
 #include <QLineEdit>
 #include <QTest>
@@ -326,6 +334,47 @@ TEST_P(AnnualStatisticsTest, EnterInTheYearFieldComputes)
     year->setEditText("2004");
     QTest::keyClick(year->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(count("tjb WHERE year = '2004'"), 12);
+}
+
+TEST_P(AnnualStatisticsTest, PrintsAndExportsTheYearAsShown)
+{
+    addReceived("500", "20040229");
+    addGiven("-280.43", "20040301");
+    auto w = openWindow();
+    compute(*w, "2004");
+    chooseYear(*w, "ddlb_1", "2009"); // the heading names the year of the rows, not the list
+
+    const QString pdf = ledger().workDir() + "/ndtj.pdf";
+    setPreviewRunner([&](QPrintPreviewDialog& dialog) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        emit dialog.paintRequested(&printer);
+    });
+    click(*w, "cb_4");
+    setPreviewRunner({});
+    const QString printed = test::pdfText(pdf);
+    if (!printed.isEmpty()) {
+        EXPECT_TRUE(printed.contains("年份:2004")) << printed.toStdString();
+        EXPECT_FALSE(printed.contains("2009"));
+        EXPECT_TRUE(printed.contains("进出平衡金额:")) << printed.toStdString();
+        EXPECT_TRUE(printed.contains("219.57"));
+    }
+
+    const QString csv = ledger().workDir() + "/ndtj.csv";
+    setSaveFileNameProvider([&](QWidget*, const QString&) { return csv; });
+    click(*w, "cb_5");
+    setSaveFileNameProvider({});
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll())
+                                  .remove(QChar(0xFEFF))
+                                  .split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 14) << "captions, twelve months, the totals line";
+    EXPECT_EQ(lines[0], "年,月,收情,送情,余额");
+    EXPECT_EQ(lines[3], "2004,03,0.00,-280.43,-280.43");
+    EXPECT_TRUE(lines[13].contains("进出平衡金额：")) << lines[13].toStdString();
+    EXPECT_TRUE(lines[13].endsWith("219.57")) << lines[13].toStdString();
 }
 
 QV_LEDGER_TEST_SUITE(AnnualStatisticsTest);
