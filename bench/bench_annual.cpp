@@ -187,34 +187,51 @@ int main(int argc, char* argv[])
         err << "no sqlite3 shell on the PATH: no baseline" << Qt::endl;
         return 1;
     }
-    Series statements, process, perMonth;
+    // The shell's own ".timer" rounds every statement to the millisecond,
+    // which on 38 short statements says little; its whole run less the run
+    // of an empty script on the same file (start, open, schema) is the
+    // finer measure of the work itself.
+    Series statements, process, empty, net, perMonth;
     const QString script = shellScript(year, false);
     const QString perMonthScript = shellScript(year, true);
     for (int i = 0; i < repeat; ++i) {
         const ShellRun run = runShell(shell, file, script);
+        const ShellRun idle = runShell(shell, file, QStringLiteral("SELECT count(*) FROM tjb;\n"));
         const ShellRun committing = runShell(shell, file, perMonthScript);
-        if (!run.ok || !committing.ok) {
-            err << "sqlite3 failed: " << run.error << committing.error << Qt::endl;
+        if (!run.ok || !idle.ok || !committing.ok) {
+            err << "sqlite3 failed: " << run.error << idle.error << committing.error << Qt::endl;
             return 1;
         }
         statements.runs << run.statementMs;
         process.runs << run.processMs;
+        empty.runs << idle.processMs;
         perMonth.runs << committing.statementMs;
     }
+    for (int i = 0; i < repeat; ++i)
+        net.runs << process.runs[i] - empty.median();
     t.connect();
     const QStringList shellMonths = storedMonths(t);
-    out << QStringLiteral("sqlite3 shell, same sums and inserts: statements %1").arg(statements.text())
+    out << QStringLiteral("sqlite3 shell, same sums and inserts: whole process %1").arg(process.text())
         << Qt::endl;
-    out << QStringLiteral("                                      whole process %1").arg(process.text())
+    out << QStringLiteral("                                      empty script  %1").arg(empty.text())
         << Qt::endl;
-    out << QStringLiteral("  for reference, a commit after every month: statements %1").arg(perMonth.text())
+    out << QStringLiteral("                                      the work (whole less empty median) %1")
+               .arg(net.text())
+        << Qt::endl;
+    out << QStringLiteral("                                      its .timer figures summed %1")
+               .arg(statements.text())
+        << Qt::endl;
+    out << QStringLiteral("  for reference, a commit after every month: .timer summed %1")
+               .arg(perMonth.text())
         << Qt::endl;
 
     const bool agree = refused == 0 && engineMonths.size() == 12 && engineMonths == shellMonths;
-    const double ratio = engine.median() / statements.median();
+    const double ratio = engine.median() / net.median();
     out << QStringLiteral(
-               "ratio engine/shell statements (median): %1, target 1.2: %2; under 100 ms: %3; months %4")
+               "ratio engine/shell work (median): %1 (against the .timer figures: %2); target 1.2: %3; "
+               "under 100 ms: %4; months %5")
                .arg(ratio, 0, 'f', 2)
+               .arg(engine.median() / statements.median(), 0, 'f', 2)
                .arg(ratio <= 1.2 ? QStringLiteral("met") : QStringLiteral("MISSED"),
                     engine.median() < 100 ? QStringLiteral("yes") : QStringLiteral("NO"),
                     agree ? QStringLiteral("agree") : QStringLiteral("DIFFER"))
