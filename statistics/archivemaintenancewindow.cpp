@@ -9,7 +9,6 @@
 #include "platform/transaction.h"
 #include "platform/units.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -28,7 +27,7 @@ constexpr int kPanelWidth = 640;
 } // namespace
 
 ArchiveMaintenanceWindow::ArchiveMaintenanceWindow(Transaction& transaction, QWidget* parent)
-    : QWidget(parent), m_tr(transaction)
+    : EditableWindow(parent), m_tr(transaction)
 {
     setObjectName(QStringLiteral("w_lsk_wh"));
     setWindowTitle(QStringLiteral("统计库维护"));
@@ -82,7 +81,7 @@ ArchiveMaintenanceWindow::ArchiveMaintenanceWindow(Transaction& transaction, QWi
 
 void ArchiveMaintenanceWindow::resizeEvent(QResizeEvent* event)
 {
-    QWidget::resizeEvent(event);
+    EditableWindow::resizeEvent(event);
     // The grid takes what the window gains; the panel keeps to the right.
     const int dx = width() - units::toPixelsX(kClientWidth);
     const int dy = height() - units::toPixelsY(kClientHeight);
@@ -101,9 +100,9 @@ void ArchiveMaintenanceWindow::resizeEvent(QResizeEvent* event)
     place(m_exit, 80, 800, 480, 100);
 }
 
-bool ArchiveMaintenanceWindow::hasPendingDeletions() const
+bool ArchiveMaintenanceWindow::hasUnsavedChanges()
 {
-    return m_grid->store().deletedCount() > 0;
+    return gridHasUnsavedChanges(*m_grid);
 }
 
 void ArchiveMaintenanceWindow::showYear()
@@ -114,7 +113,7 @@ void ArchiveMaintenanceWindow::showYear()
     // A new year replaces the grid, and with it any months removed but not
     // yet saved: the operator decides what becomes of them first.
     if (!confirmUnsavedChanges(
-            hasPendingDeletions(), [this] { return save(); }, QStringLiteral("查询")))
+            hasUnsavedChanges(), [this] { return save(); }, QStringLiteral("查询")))
         return;
     m_grid->retrieve({*year});
 }
@@ -143,15 +142,6 @@ bool ArchiveMaintenanceWindow::save()
     }
     messagebox(QStringLiteral("提示"), QStringLiteral("数据保存成功!"), Icon::Information);
     return true;
-}
-
-void ArchiveMaintenanceWindow::closeEvent(QCloseEvent* event)
-{
-    if (!confirmUnsavedChanges(hasPendingDeletions(), [this] { return save(); })) {
-        event->ignore();
-        return;
-    }
-    QWidget::closeEvent(event);
 }
 
 QList<long> ArchiveMaintenanceWindow::selectedRows() const
@@ -188,7 +178,7 @@ bool ArchiveMaintenanceWindow::eventFilter(QObject* watched, QEvent* event)
         else if (watched == m_grid->horizontalHeader()->viewport())
             highlightRow(0);
     }
-    return QWidget::eventFilter(watched, event);
+    return EditableWindow::eventFilter(watched, event);
 }
 
 } // namespace qv

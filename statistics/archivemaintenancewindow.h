@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "platform/editablewindow.h"
 
 class QComboBox;
 class QGroupBox;
@@ -15,7 +15,7 @@ class Transaction;
 // w_lsk_wh, "统计库维护": the archived months of one year; months removed in
 // the grid leave tjb_save with "存盘", so that a year emptied this way can be
 // archived again.
-class ArchiveMaintenanceWindow : public QWidget
+class ArchiveMaintenanceWindow : public EditableWindow
 {
     Q_OBJECT
 public:
@@ -27,14 +27,14 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    bool hasUnsavedChanges() override;
+    bool saveBeforeClose() override { return save(); }
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showYear();
     void deleteMonth();
     bool save();
-    bool hasPendingDeletions() const;
     // Highlights one row only, or every row for 0 (a click beside the rows).
     void highlightRow(long row);
 
