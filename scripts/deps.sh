@@ -20,6 +20,12 @@ test_packages=(
     unixodbc odbc-postgresql
 )
 
+# Chinese names are typed through the desktop's input method. Qt programs
+# reach fcitx5 only through its Qt 6 front end; ibus needs nothing extra.
+if dpkg-query -W -f='${Status}' fcitx5 2>/dev/null | grep -q "install ok installed"; then
+    run_packages+=(fcitx5-frontend-qt6)
+fi
+
 wanted=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then
     wanted+=("${test_packages[@]}")
