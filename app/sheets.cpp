@@ -1,6 +1,7 @@
 #include "sheets.h"
 
 #include "aboutwindow.h"
+#include "ledgermenu.h"
 
 #include "maintenance/contactswindow.h"
 #include "registration/giftform.h"
@@ -60,6 +61,7 @@ void registerTaskWindows()
                    [](Transaction& t) { return createGiftForm(GiftKind::Received, t); });
     registerWindow(QStringLiteral("w_fwng"), [](Transaction& t) { return createGiftForm(GiftKind::Given, t); });
     registerWindow(QStringLiteral("w_wlrywh"), [](Transaction& t) -> QWidget* { return new ContactsWindow(t); });
+    registerLedgerCommands();
 }
 
 } // namespace qv
