@@ -59,6 +59,7 @@ const MenuEntry kMenu[] = {
     {"m_4", "(&O)往来查询", "", "", "", Kind::DropDown, ""},
     {"m_4_1", "人情往来查询（单人）", "", "Find!", "人情往来查询（单人）", Kind::Sheet, "w_lwcx"},
     {"m_4_2", "人情往来查询（所有）", "", "Replace!", "人情往来查询（所有）", Kind::Sheet, "w_fwcx"},
+    {"m_4_3", "往来余额（按人）", "", "", "", Kind::Sheet, "w_wlye"},
     {"m_5", "(&C)数据统计", "", "", "", Kind::DropDown, ""},
     {"m_5_1", "年度统计", "", "", "", Kind::Response, "w_ndtj"},
     {"m_5_2", "统计分析", "", "", "", Kind::Sheet, "w_tjfx"},

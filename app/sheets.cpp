@@ -2,6 +2,7 @@
 
 #include "aboutwindow.h"
 #include "ledgermenu.h"
+#include "personquery.h"
 
 #include "maintenance/contactswindow.h"
 #include "registration/giftform.h"
@@ -61,6 +62,7 @@ void registerTaskWindows()
                    [](Transaction& t) { return createGiftForm(GiftKind::Received, t); });
     registerWindow(QStringLiteral("w_fwng"), [](Transaction& t) { return createGiftForm(GiftKind::Given, t); });
     registerWindow(QStringLiteral("w_wlrywh"), [](Transaction& t) -> QWidget* { return new ContactsWindow(t); });
+    registerBalancesWindow();
     registerLedgerCommands();
 }
 
