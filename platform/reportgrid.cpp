@@ -2,6 +2,7 @@
 
 #include "gbktext.h"
 #include "messagebox.h"
+#include "report.h"
 #include "transaction.h"
 #include "units.h"
 
@@ -114,11 +115,14 @@ protected:
         p.setPen(palette().color(QPalette::WindowText));
         p.drawLine(0, 0, width(), 0);
         const int offset = m_grid->verticalHeader()->isVisible() ? m_grid->verticalHeader()->width() : 0;
-        for (const auto& [column, text] : m_grid->totalsTexts()) {
+        const QList<Qt::Alignment> alignments = m_grid->totalsAlignments();
+        const auto texts = m_grid->totalsTexts();
+        for (int i = 0; i < texts.size(); ++i) {
+            const auto& [column, text] = texts[i];
             const QHeaderView* header = m_grid->horizontalHeader();
             const int x = offset + m_grid->frameWidth() + header->sectionViewportPosition(column);
-            const QRect cell(x, 0, header->sectionSize(column) - 4, height());
-            p.drawText(cell, Qt::AlignRight | Qt::AlignVCenter | Qt::TextDontClip, text);
+            const QRect cell(x + 2, 0, header->sectionSize(column) - 4, height());
+            p.drawText(cell, int(alignments.value(i, Qt::AlignRight | Qt::AlignVCenter) | Qt::TextDontClip), text);
         }
     }
 
@@ -456,17 +460,21 @@ void ReportGrid::setTotalsVisible(bool visible)
 QList<QPair<int, QString>> ReportGrid::totalsTexts() const
 {
     QList<QPair<int, QString>> texts;
-    const ReportDef& def = m_store->definition();
-    for (const TotalDef& total : def.totals) {
-        const int c = def.columnIndex(total.column);
-        if (!c)
-            continue;
-        const int vc = m_model->viewColumn(c);
-        if (vc < 0)
-            continue;
-        texts.append({vc, m_store->totalText(total)});
+    for (const TotalCell& cell : totalsLine(*m_store)) {
+        const int vc = m_model->viewColumn(cell.column);
+        if (vc >= 0)
+            texts.append({vc, cell.text});
     }
     return texts;
+}
+
+QList<Qt::Alignment> ReportGrid::totalsAlignments() const
+{
+    QList<Qt::Alignment> alignments;
+    for (const TotalCell& cell : totalsLine(*m_store))
+        if (m_model->viewColumn(cell.column) >= 0)
+            alignments.append(cell.alignment);
+    return alignments;
 }
 
 void ReportGrid::placeFooter()

@@ -121,6 +121,8 @@ public:
     bool totalsVisible() const { return m_totalsVisible; }
     // The totals line as shown: (view column, text) for each total.
     QList<QPair<int, QString>> totalsTexts() const;
+    // How each of those texts sits in its cell.
+    QList<Qt::Alignment> totalsAlignments() const;
 
     // The view column of a definition column name (-1 when hidden).
     int viewColumn(const QString& column) const;

@@ -7,6 +7,8 @@ run_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev libsqlite3-dev
     fonts-noto-cjk xvfb xauth
+    # report windows export spreadsheets as .xlsx through this library
+    libxlsxwriter-dev
 )
 test_packages=(
     googletest libgtest-dev postgresql sqlite3 poppler-utils

@@ -1,3 +1,4 @@
+#include "support/pdftext.h"
 #include "support/testledger.h"
 
 #include "platform/reportgrid.h"
@@ -13,15 +14,14 @@
 #include <QKeyEvent>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace qv;
 using qv::test::LedgerTest;
+using qv::test::pdfText;
 
 namespace {
 
@@ -279,20 +279,6 @@ TEST(ReportGridReport, ReadOnlyGridShowsItsTotals)
 }
 
 namespace {
-
-QString pdfText(const QString& file)
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        return {};
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    // The extracted text names some CJK glyphs by their radical code points
-    // and drops spaces; compare the normalised text without blanks.
-    return QString::fromUtf8(p.readAllStandardOutput())
-        .normalized(QString::NormalizationForm_KC)
-        .remove(QRegularExpression(QStringLiteral("\\s")));
-}
 
 } // namespace
 
