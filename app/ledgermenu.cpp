@@ -53,7 +53,9 @@ void backupLedgerCommand(Transaction& transaction, QWidget*)
     if (ledger.isEmpty())
         return;
     const QString proposed = timestampedBackupPath(ledger, QDateTime::currentDateTime());
-    const QString file = saveFileName(QStringLiteral("备份账本"), proposed, kFilter);
+    // An existing file is refused below with its own message; the dialog's
+    // "replace it?" would only promise what the backup will not do.
+    const QString file = saveFileName(QStringLiteral("备份账本"), proposed, kFilter, false);
     if (file.isEmpty())
         return;
     const BackupResult result = backupSqliteDatabase(ledger, file);

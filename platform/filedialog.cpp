@@ -36,9 +36,11 @@ ScriptedFileDialogs& installScriptedFileDialogs()
     return ref;
 }
 
-QString saveFileName(const QString& title, const QString& proposedPath, const QString& filter)
+QString saveFileName(const QString& title, const QString& proposedPath, const QString& filter,
+                     bool askBeforeReplacing)
 {
-    return FileDialogService::current().choose({FileDialogMode::Save, title, proposedPath, filter, {}});
+    return FileDialogService::current().choose(
+        {FileDialogMode::Save, title, proposedPath, filter, {}, askBeforeReplacing});
 }
 
 QString openFileName(const QString& title, const QString& directory, const QString& filter)

@@ -16,6 +16,9 @@ struct FileDialogRequest
     QString path;   // the proposed file (Save) or the folder to start in (Open)
     QString filter; // "账本备份 (*.db);;所有文件 (*)"
     QString answer; // what came back; empty when cancelled
+    // Save: the dialog asks before an existing file is chosen. Off for callers
+    // that refuse existing files themselves and would only contradict it.
+    bool askBeforeReplacing = true;
 };
 
 // Every file dialog of the program goes through here, as every message box
@@ -52,9 +55,9 @@ private:
 // Installs a fresh scripted service and returns it (owned by the service slot).
 ScriptedFileDialogs& installScriptedFileDialogs();
 
-// A file to write, proposing `proposedPath`; empty when cancelled. An
-// existing file is returned without asking: the caller decides what to do.
-QString saveFileName(const QString& title, const QString& proposedPath, const QString& filter);
+// A file to write, proposing `proposedPath`; empty when cancelled.
+QString saveFileName(const QString& title, const QString& proposedPath, const QString& filter,
+                     bool askBeforeReplacing = true);
 // An existing file to read, starting in `directory`; empty when cancelled.
 QString openFileName(const QString& title, const QString& directory, const QString& filter);
 

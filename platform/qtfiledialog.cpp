@@ -9,10 +9,10 @@ QString QtFileDialogService::choose(const FileDialogRequest& request)
 {
     QWidget* parent = QApplication::activeWindow();
     if (request.mode == FileDialogMode::Save) {
-        // The callers refuse an existing file with their own message; a
-        // "replace it?" first would only promise what they will not do.
+        const QFileDialog::Options options =
+            request.askBeforeReplacing ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
         return QFileDialog::getSaveFileName(parent, request.title, request.path, request.filter, nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
+                                            options);
     }
     return QFileDialog::getOpenFileName(parent, request.title, request.path, request.filter);
 }

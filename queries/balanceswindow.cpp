@@ -4,8 +4,11 @@
 #include "platform/datastore.h"
 #include "platform/dateedit.h"
 #include "platform/dialect.h"
+#include "platform/exportbutton.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
+#include "platform/report.h"
+#include "platform/reportexport.h"
 #include "platform/reportgrid.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
@@ -25,37 +28,12 @@ constexpr int kClientWidth = 3760;
 constexpr int kClientHeight = 2060;
 const QRect kGridUnits(60, 328, 3620, 1508);
 
-// A sum of money as whole cents, exact on every database; SQLite would add
-// its NUMERIC values as doubles.
-QString sumInCents(const Dialect& dialect, const QString& expression)
+ColumnDef countColumn(const char* name, const char* caption, int widthUnits)
 {
-    if (dialect.dbms() == Dbms::PostgreSQL)
-        return QStringLiteral("CAST(COALESCE(SUM(%1 * 100), 0) AS BIGINT)").arg(expression);
-    return QStringLiteral("COALESCE(SUM(CAST(ROUND(%1 * 100) AS INTEGER)), 0)").arg(expression);
-}
-
-ColumnDef column(const char* name, const char* caption, ColumnType type, int widthUnits)
-{
-    ColumnDef c;
-    c.name = QString::fromLatin1(name);
-    c.caption = QString::fromUtf8(caption);
-    c.type = type;
-    c.widthUnits = widthUnits;
-    if (type == ColumnType::Money || type == ColumnType::Integer)
-        c.alignment = Qt::AlignRight | Qt::AlignVCenter;
-    if (type == ColumnType::Money)
-        c.format = QStringLiteral("#,##0.00");
+    ColumnDef c = textColumn(QString::fromLatin1(name), QString::fromUtf8(caption), widthUnits);
+    c.type = ColumnType::Integer;
+    c.alignment = Qt::AlignRight | Qt::AlignVCenter;
     return c;
-}
-
-QColor balanceColour(const DataStore& store, long row)
-{
-    const Money balance = store.getItemMoney(row, QStringLiteral("ye"));
-    if (balance > Money())
-        return QColor(180, 255, 200); // the household has received more: a return gift is due
-    if (balance < Money())
-        return QColor(250, 200, 255);
-    return QColor(255, 255, 255);
 }
 
 } // namespace
@@ -90,24 +68,34 @@ ReportDef balancesDefinition(const Dialect& dialect)
             "AND sq BETWEEN :as_from AND :as_to "
             "GROUP BY xm) g "
             "LEFT JOIN wlryb w ON w.xm = g.xm")
-            .arg(sumInCents(dialect, received), sumInCents(dialect, given));
+            .arg(dialect.sumInCents(received), dialect.sumInCents(given));
     def.arguments = {QStringLiteral("as_xm"), QStringLiteral("as_from"), QStringLiteral("as_to")};
+    const QString money = QStringLiteral("#,##0.00");
     def.columns = {
-        column("xm", "姓名", ColumnType::Text, 420),
-        column("fw", "分类", ColumnType::Text, 330),
-        column("sou_n", "收情次数", ColumnType::Integer, 280),
-        column("sou_je", "收情金额", ColumnType::Money, 420),
-        column("song_n", "送情次数", ColumnType::Integer, 280),
-        column("song_je", "送情金额", ColumnType::Money, 420),
-        column("ye", "余额", ColumnType::Money, 420),
-        column("last_sq", "最近往来", ColumnType::Date, 470),
-        column("last_lx", "类别", ColumnType::Text, 220),
+        textColumn(QStringLiteral("xm"), QStringLiteral("姓名"), 420),
+        textColumn(QStringLiteral("fw"), QStringLiteral("分类"), 330),
+        countColumn("sou_n", "收情次数", 280),
+        moneyColumn(QStringLiteral("sou_je"), QStringLiteral("收情金额"), 420, money),
+        countColumn("song_n", "送情次数", 280),
+        moneyColumn(QStringLiteral("song_je"), QStringLiteral("送情金额"), 420, money),
+        moneyColumn(QStringLiteral("ye"), QStringLiteral("余额"), 420, money),
+        dateColumn(QStringLiteral("last_sq"), QStringLiteral("最近往来"), 470,
+                   QStringLiteral("yyyy年mm月dd日")),
+        textColumn(QStringLiteral("last_lx"), QStringLiteral("类别"), 220),
     };
-    def.rowColor = balanceColour;
-    for (const char* total : {"sou_je", "song_je", "ye"}) {
-        TotalDef t;
-        t.column = QString::fromLatin1(total);
-        def.totals << t;
+    // Green, a positive balance: the household has received more and owes a
+    // return gift.
+    def.rowColor = rowcolors::bySign(QStringLiteral("ye"), QColor(180, 255, 200), QColor(250, 200, 255),
+                                     QColor(255, 255, 255));
+    TotalDef caption;
+    caption.column = QStringLiteral("fw");
+    caption.kind = TotalKind::Text;
+    caption.label = QStringLiteral("共计：");
+    def.totals << caption;
+    for (const char* column : {"sou_je", "song_je", "ye"}) {
+        TotalDef sum;
+        sum.column = QString::fromLatin1(column);
+        def.totals << sum;
     }
     return def;
 }
@@ -146,6 +134,7 @@ BalancesWindow::BalancesWindow(Transaction& transaction, QWidget* parent)
     m_query = button(QStringLiteral("查询"), "cb_1");
     m_print = button(QStringLiteral("打印"), "cb_2");
     m_exit = button(QStringLiteral("退出"), "cb_3");
+    m_export = addExportButton(m_print, [this] { return tableFromStore(m_grid->store()); });
     m_nameLabel->setBuddy(m_name);
 
     m_grid = new ReportGrid(balancesDefinition(transaction.dialect()), this);
@@ -165,7 +154,8 @@ BalancesWindow::BalancesWindow(Transaction& transaction, QWidget* parent)
     m_from->setDate(QDate(2000, 1, 1));
     m_to->setDate(QDate::currentDate());
 
-    const QList<QWidget*> order = {m_name, m_picker->grid(), m_from, m_to, m_query, m_print, m_grid, m_exit};
+    const QList<QWidget*> order = {m_name,  m_picker->grid(), m_from, m_to,  m_query,
+                                   m_print, m_export,         m_grid, m_exit};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -200,6 +190,7 @@ void BalancesWindow::resizeEvent(QResizeEvent* event)
     m_to->setGeometry(units::toPixels(2095, 124, 562, 92));
     m_query->setGeometry(units::toPixels(2720, 120, 247, 108));
     m_print->setGeometry(units::toPixels(2967, 120, 256, 108));
+    m_export->setGeometry(units::toPixels(3223, 120, 256, 108));
     m_exit->setGeometry(units::toPixels(3433, 1876, 247, 108).translated(dx, dy));
     m_picker->grid()->raise();
 }
@@ -278,7 +269,13 @@ bool BalancesWindow::eventFilter(QObject* watched, QEvent* event)
 
 void BalancesWindow::print()
 {
-    printPreview(m_grid->store(), this);
+    const QString format = QStringLiteral("yyyy年MM月dd日");
+    const QString name = m_name->text().trimmed();
+    PrintHeading heading;
+    heading.fields = {
+        QStringLiteral("姓名：%1").arg(name.isEmpty() ? QStringLiteral("所有人") : name),
+        QStringLiteral("日期：%1 至 %2").arg(m_from->date().toString(format), m_to->date().toString(format))};
+    printPreview(m_grid->store(), this, heading);
 }
 
 } // namespace qv

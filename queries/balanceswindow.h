@@ -67,6 +67,7 @@ private:
     DateEdit* m_to;          // em_2
     QPushButton* m_query;    // cb_1
     QPushButton* m_print;    // cb_2
+    QPushButton* m_export;   // cb_export
     QPushButton* m_exit;     // cb_3
     ReportGrid* m_grid;      // dw_1
     ContactPicker* m_picker; // dw_2

@@ -1,18 +1,24 @@
+#include "support/pdftext.h"
 #include "support/testledger.h"
 
 #include "data/contactpicker.h"
 #include "platform/datastore.h"
 #include "platform/dateedit.h"
+#include "platform/exportbutton.h"
+#include "platform/filedialog.h"
 #include "platform/messagebox.h"
+#include "platform/printing.h"
 #include "platform/reportgrid.h"
 #include "queries/balanceswindow.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace qv;
@@ -257,6 +263,49 @@ TEST_P(BalancesTest, ARowAsksForThatPersonOverTheSamePeriod)
     QTest::keyClick(grid, Qt::Key_Return);
     ASSERT_EQ(asked.size(), 2);
     EXPECT_EQ(std::get<0>(asked[1]), QStringLiteral("李四"));
+}
+
+TEST_P(BalancesTest, PrintAndExportCarryTheRowsAsSortedTheTotalsAndThePeriod)
+{
+    auto w = openWindow();
+    ASSERT_EQ(w->query(), 3);
+    clickHeader(*w, "xm");
+    QTemporaryDir dir;
+
+    const QString csv = dir.filePath(QStringLiteral("balances.csv"));
+    setSaveFileNameProvider([&](QWidget*, const QString&) { return csv; });
+    w->findChild<QPushButton*>(QStringLiteral("cb_export"))->click();
+    setSaveFileNameProvider({});
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines =
+        QString::fromUtf8(file.readAll()).remove(QChar(0xFEFF)).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("姓名,分类,收情次数,收情金额")));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("李四,")));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("张三,同事,2,300.30,1,50.05,250.25,")));
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("赵六,")));
+    EXPECT_TRUE(lines[4].contains(QStringLiteral("共计：")) && lines[4].contains(QStringLiteral("1300.60")) &&
+                lines[4].contains(QStringLiteral("350.05")) && lines[4].contains(QStringLiteral("950.55")))
+        << lines[4].toStdString();
+
+    // 打印 previews; its "另存为PDF" shows what the paper would.
+    auto& dialogs = installScriptedFileDialogs();
+    const QString pdf = dir.filePath(QStringLiteral("balances.pdf"));
+    dialogs.queueAnswer(pdf);
+    setPreviewRunner([](QPrintPreviewDialog& preview) {
+        preview.findChild<QAction*>(QStringLiteral("savePdf"))->trigger();
+    });
+    w->findChild<QPushButton*>(QStringLiteral("cb_2"))->click();
+    setPreviewRunner({});
+    FileDialogService::install(nullptr);
+    const QString text = test::pdfText(pdf);
+    if (text.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    // The text comes back normalised: full-width brackets and colons as ASCII.
+    for (const char* part : {"往来余额(按人)", "姓名:所有人", "日期:2024年01月01日至2024年12月31日",
+                             "共计:", "1,300.60", "950.55", "李四", "赵六"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << " in " << text.toStdString();
 }
 
 TEST_P(BalancesTest, OpensEmptyOverTheWholeHistoryAndRefusesAnInvertedPeriod)
