@@ -153,7 +153,6 @@ BackupResult backupSqliteDatabase(const QString& source, const QString& target)
     BackupResult result;
     const QFileInfo targetInfo(target);
     result.file = targetInfo.absoluteFilePath();
-    const QString nativeTarget = QDir::toNativeSeparators(result.file);
     if (!QFileInfo(source).isFile()) {
         result.error = QStringLiteral("找不到账本文件 %1").arg(QDir::toNativeSeparators(source));
         return result;
@@ -165,7 +164,8 @@ BackupResult backupSqliteDatabase(const QString& source, const QString& target)
     // A journal left beside the name would be played into the new copy.
     if (QFileInfo::exists(result.file + QStringLiteral("-journal")) ||
         QFileInfo::exists(result.file + QStringLiteral("-wal"))) {
-        result.error = QStringLiteral("%1 旁边有同名的日志文件，请另选文件名").arg(nativeTarget);
+        result.error =
+            QStringLiteral("旁边有同名的日志文件（%1-journal），请另选文件名").arg(targetInfo.fileName());
         return result;
     }
     // Claiming the name with O_EXCL settles "exists" once, even against
@@ -174,8 +174,8 @@ BackupResult backupSqliteDatabase(const QString& source, const QString& target)
         QFile claim(result.file);
         if (!claim.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             result.error = QFileInfo::exists(result.file)
-                               ? QStringLiteral("%1 已经存在，没有覆盖它，请另选文件名").arg(nativeTarget)
-                               : QStringLiteral("不能建立 %1：%2").arg(nativeTarget, claim.errorString());
+                               ? QStringLiteral("文件已经存在，没有覆盖它，请另选文件名")
+                               : QStringLiteral("不能建立文件（%1）").arg(claim.errorString());
             return result;
         }
     }
