@@ -9,9 +9,15 @@ run_packages=(
     fonts-noto-cjk xvfb xauth
     # report windows export spreadsheets as .xlsx through this library
     libxlsxwriter-dev
+    # unixODBC's headers: the program asks the driver manager whether an
+    # ODBC connection has died, so that it can reconnect
+    unixodbc-dev
 )
 test_packages=(
     googletest libgtest-dev postgresql sqlite3 poppler-utils
+    # dbms=ODBC is tested against the throw-away PostgreSQL server through
+    # unixODBC and Debian's PostgreSQL ODBC driver
+    unixodbc odbc-postgresql
 )
 
 wanted=("${run_packages[@]}")
