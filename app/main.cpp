@@ -3,15 +3,17 @@
 #include "pack.h"
 #include "sheets.h"
 
+#include "platform/keyhabits.h"
 #include "platform/qtmessagebox.h"
 #include "platform/transaction.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTextStream>
+#include <QWidget>
 
-#include <cstdio>
 #include <functional>
 #include <vector>
 
@@ -50,12 +52,14 @@ int runWindows(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        std::fputs("quorvel: no display found; run it on a desktop, or headless as: xvfb-run -a quorvel\n",
-                   stderr);
+        QTextStream(stderr) << QStringLiteral(
+            "quorvel：找不到显示器。请在桌面上运行；没有显示器的机器上可以用 "
+            "xvfb-run -a quorvel 运行。\n");
         return 2;
     }
     QApplication app(argc, argv);
     qv::installQtRuntimeServices();
+    qv::installKeyHabits(app);
     qv::registerTaskWindows();
 
     int code = 1;
@@ -64,6 +68,14 @@ int runWindows(int argc, char* argv[])
         if (pack.open())
             code = QApplication::exec();
     }
+    // Every way out returns here. The windows a halt leaves behind go before
+    // the connection they read through, and the connection goes while the
+    // application object, and with it Qt's registry of connections, lives.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        windows.append(w);
+    for (const QPointer<QWidget>& w : windows)
+        delete w.data(); // null once a window deleted earlier took it along
     qv::sqlca().disconnect();
     return code;
 }

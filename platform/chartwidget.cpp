@@ -24,15 +24,32 @@ QFont titleFont()
     return f;
 }
 
+// Neighbouring slices and columns in clearly different colours, so that
+// the legend tells them apart even in a printout.
+QColor categoryColour(int index)
+{
+    static const QColor colours[] = {{68, 114, 196}, {237, 125, 49},  {112, 173, 71}, {255, 192, 0},
+                                     {0, 150, 136},  {165, 165, 165}, {158, 72, 14},  {99, 37, 110},
+                                     {38, 68, 120},  {153, 115, 0},   {67, 104, 43},  {200, 80, 120}};
+    return colours[index % int(std::size(colours))];
+}
+
 void addPie(QChart* chart, const ChartData& data)
 {
     auto* pie = new QPieSeries;
-    pie->setPieSize(0.62);
+    // Room around the pie for the share labels outside it.
+    pie->setPieSize(0.55);
+    QFont labelFont;
+    labelFont.setPointSize(8);
     for (int c = 0; c < data.categories.size(); ++c) {
         const Money value = data.series[0].values.value(c);
         auto* slice = pie->append(data.shareText(c), double(value.cents()) / 100.0);
         slice->setLabelVisible(true);
         slice->setLabelPosition(QPieSlice::LabelOutside);
+        slice->setLabelFont(labelFont);
+        slice->setLabelArmLengthFactor(0.08);
+        slice->setColor(categoryColour(c));
+        slice->setBorderColor(Qt::white);
     }
     chart->addSeries(pie);
     // The slices say their share; the legend says what they are.
@@ -48,6 +65,7 @@ void addColumns(QChart* chart, const ChartData& data)
     double top = 0;
     for (const ChartData::Series& s : data.series) {
         auto* set = new QBarSet(s.name);
+        set->setColor(categoryColour(int(bars->count())));
         for (const Money& v : s.values) {
             *set << double(v.cents()) / 100.0;
             top = std::max(top, double(v.cents()) / 100.0);

@@ -2,6 +2,7 @@
 
 #include "messagebox.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -42,7 +43,10 @@ bool exportWithDialog(const ReportTable& table, QWidget* parent, const QString& 
     if (QFileInfo(file).suffix().isEmpty())
         file += QStringLiteral(".xlsx");
     QString error;
-    if (!exportTable(table, file, &error)) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool written = exportTable(table, file, &error);
+    QApplication::restoreOverrideCursor();
+    if (!written) {
         messagebox(QStringLiteral("错误"), withReason(QStringLiteral("不能导出到“%1”").arg(file), error),
                    Icon::StopSign);
         return false;
@@ -63,8 +67,12 @@ QPushButton* addExportButton(QPushButton* printButton, std::function<ReportTable
         button->setGeometry(printButton->geometry().translated(printButton->width(), 0));
     }
     QWidget::setTabOrder(printButton, button);
-    QObject::connect(button, &QPushButton::clicked, button,
-                     [button, source = std::move(source)] { exportWithDialog(source(), button->window()); });
+    QObject::connect(button, &QPushButton::clicked, button, [button, source = std::move(source)] {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const ReportTable table = source();
+        QApplication::restoreOverrideCursor();
+        exportWithDialog(table, button->window());
+    });
     button->show();
     return button;
 }

@@ -301,7 +301,7 @@ int printChart(const ChartData& chart, QPrinter& printer, const PrintHeading& he
     QRectF target = area;
     if (target.height() > target.width() * aspect)
         target.setHeight(target.width() * aspect);
-    QSizeF logical(900, 900 * aspect);
+    QSizeF logical(560, 560 * aspect);
     QGraphicsScene scene;
     QChart* qchart = buildChart(chart);
     if (!heading.title.isEmpty())

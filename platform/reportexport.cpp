@@ -115,6 +115,17 @@ QString plainText(const QVariant& v)
     return v.toString();
 }
 
+// A spreadsheet program opening a CSV file runs a text that begins like a
+// formula ("=HYPERLINK(…)"); such a text is written with a leading
+// apostrophe so it stays text. Amounts are numbers and are left alone.
+QString defusedText(const QString& text)
+{
+    static const QString starters = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && starters.contains(text.front()))
+        return QLatin1Char('\'') + text;
+    return text;
+}
+
 QByteArray csvField(const QString& text)
 {
     QString t = text;
@@ -145,12 +156,15 @@ bool writeCsv(const ReportTable& table, const QString& fileName, QString* error)
         file.write(line);
     };
     file.write("\xEF\xBB\xBF");
-    writeLine(table.captions);
+    QList<QString> captions;
+    for (const QString& caption : table.captions)
+        captions << defusedText(caption);
+    writeLine(captions);
     auto texts = [](const QVariantList& row) {
         QList<QString> out;
         out.reserve(row.size());
         for (const QVariant& v : row)
-            out << plainText(v);
+            out << (isMoney(v) || holdsInteger(v) ? plainText(v) : defusedText(v.toString()));
         return out;
     };
     for (const QVariantList& row : table.rows)

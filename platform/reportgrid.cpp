@@ -124,7 +124,8 @@ protected:
             const QHeaderView* header = m_grid->horizontalHeader();
             const int x = offset + m_grid->frameWidth() + header->sectionViewportPosition(column);
             const QRect cell(x + 2, 0, header->sectionSize(column) - 4, height());
-            p.drawText(cell, int(alignments.value(i, Qt::AlignRight | Qt::AlignVCenter) | Qt::TextDontClip), text);
+            p.drawText(cell, int(alignments.value(i, Qt::AlignRight | Qt::AlignVCenter) | Qt::TextDontClip),
+                       text);
         }
     }
 
@@ -560,11 +561,30 @@ void ReportGrid::setReadOnly(bool readOnly)
 void ReportGrid::setTotalsVisible(bool visible)
 {
     m_totalsVisible = visible;
-    if (visible && !m_footer)
+    if (visible && !m_footer) {
         m_footer = new TotalsFooter(this);
+        m_footer->setObjectName(QStringLiteral("totals"));
+    }
     if (m_footer)
         m_footer->setVisible(visible);
-    setViewportMargins(0, 0, 0, visible ? fontMetrics().height() + 8 : 0);
+    updateGeometries();
+}
+
+int ReportGrid::footerHeight() const
+{
+    return fontMetrics().height() + 8;
+}
+
+void ReportGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    // The table view sets its margins for the headers here and would take
+    // back the room of the totals line.
+    if (m_totalsVisible) {
+        const QMargins m = viewportMargins();
+        if (m.bottom() != footerHeight())
+            setViewportMargins(m.left(), m.top(), m.right(), footerHeight());
+    }
     placeFooter();
 }
 
@@ -593,8 +613,7 @@ void ReportGrid::placeFooter()
     if (!m_footer || !m_totalsVisible)
         return;
     const QRect vp = viewport()->geometry();
-    const int h = fontMetrics().height() + 8;
-    m_footer->setGeometry(frameWidth(), vp.bottom() + 1, width() - 2 * frameWidth(), h);
+    m_footer->setGeometry(frameWidth(), vp.bottom() + 1, width() - 2 * frameWidth(), footerHeight());
     m_footer->raise();
 }
 

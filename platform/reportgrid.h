@@ -158,12 +158,14 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
 
 private:
     // Text columns up to this many bytes are shown whole.
     static constexpr int kWholeTextBytes = 16;
     void applyColumnWidths();
     void placeFooter();
+    int footerHeight() const;
     void afterReset();
 
     std::unique_ptr<DataStore> m_store;

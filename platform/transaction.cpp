@@ -3,6 +3,7 @@
 #include "money.h"
 #include "variants.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -80,6 +81,11 @@ Transaction::Transaction()
 
 Transaction::~Transaction()
 {
+    // The global connection is destroyed among the program's last statics,
+    // after Qt's registry of connections may be gone; the program closes it
+    // while the application object still lives, so nothing is left to do.
+    if (!QCoreApplication::instance())
+        return;
     disconnect();
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);

@@ -1,3 +1,5 @@
+#include "support/testledger.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -45,6 +47,12 @@ Finished runProgram(const QString& program, const QStringList& arguments, const 
 }
 
 const QString kQuorvel = QStringLiteral(QUORVEL_EXECUTABLE);
+const QString kScripted = QStringLiteral(QUORVEL_KEYSCRIPT_EXECUTABLE);
+
+// The operator's way through the login window: code, then password, each
+// committed with Enter.
+const QString kLogIn = QStringLiteral("w_login>7063{Return}7063{Return}");
+const QString kWrongPassword = QStringLiteral("|w_login>x{Return}|错误>{Return}");
 
 } // namespace
 
@@ -114,4 +122,47 @@ TEST(CommandLine, BackupWritesTheNamedCopyAndRefusesToOverwriteIt)
         runProgram(kQuorvel, {QStringLiteral("--backup"), QStringLiteral("copy.db")}, dir.path());
     EXPECT_EQ(again.code, 1);
     EXPECT_TRUE(again.err.contains(QStringLiteral("已经存在"))) << again.err.toStdString();
+}
+
+class WaysOut : public qv::test::LedgerTest
+{
+};
+
+TEST_P(WaysOut, EveryWayOutOfTheProgramEndsCleanly)
+{
+    ledger().writeProfile();
+    struct Case
+    {
+        const char* way;
+        QString script;
+    };
+    const Case cases[] = {
+        {"Escape at the login", QStringLiteral("w_login>{Escape}")},
+        {"取消 at the login", QStringLiteral("w_login>{click:cb_2}")},
+        {"the fourth counted attempt", QStringLiteral("w_login>7063{Return}x{Return}|错误>{Return}") +
+                                           kWrongPassword + kWrongPassword + kWrongPassword},
+        {"退出系统 by Ctrl+X", kLogIn + QStringLiteral("|w_main>{Ctrl+X}")},
+        {"退出系统 from the menu", kLogIn + QStringLiteral("|w_main>{Alt+H}{Up}{Return}")},
+        {"the close box answered OK", kLogIn + QStringLiteral("|w_main>{close}|退出>{click:确定}")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.way);
+        const Finished f =
+            runProgram(kScripted, {}, ledger().workDir(), {QStringLiteral("QUORVEL_KEY_SCRIPT=") + c.script});
+        ASSERT_TRUE(f.ended) << "the program did not end";
+        EXPECT_EQ(f.status, QProcess::NormalExit) << f.err.toStdString();
+        EXPECT_EQ(f.code, 0) << f.err.toStdString();
+    }
+}
+
+QV_LEDGER_TEST_SUITE(WaysOut);
+
+TEST(FailedStart, EndsWithStatusOneAfterItsMessage)
+{
+    QTemporaryDir dir; // no pb.ini
+    const Finished f =
+        runProgram(kScripted, {}, dir.path(), {QStringLiteral("QUORVEL_KEY_SCRIPT=不能连接数据库>{Return}")});
+    ASSERT_TRUE(f.ended);
+    EXPECT_EQ(f.status, QProcess::NormalExit) << f.err.toStdString();
+    EXPECT_EQ(f.code, 1) << f.err.toStdString();
 }

@@ -14,6 +14,7 @@
 #include "platform/reportexport.h"
 #include "platform/reportgrid.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QFile>
 #include <QLegendMarker>
@@ -141,6 +142,14 @@ TEST(ReportTotals, SumsCountsConditionsAndTextsFormOneLineUnderTheirColumns)
     ASSERT_EQ(shown.size(), 4);
     EXPECT_EQ(shown[1].second, QStringLiteral("50.00"));
     EXPECT_EQ(shown[1].first, grid.viewColumn(QStringLiteral("je")));
+
+    // The line has room of its own under the rows, once the view has laid
+    // out its headers too.
+    grid.setTotalsVisible(true);
+    grid.resize(900, 300);
+    grid.show();
+    QApplication::processEvents();
+    EXPECT_GE(grid.height() - grid.viewport()->geometry().bottom(), grid.fontMetrics().height());
 }
 
 TEST(ReportRowColours, AlternateByRowNumberOrFollowTheSignOfTheAmount)
@@ -203,7 +212,9 @@ TEST(ChartData, GroupsRowsSumsThemAndSharesTheTotal)
 TEST(ReportExport, CsvAndXlsxHoldCaptionsRowsAsShownAndTheTotalsLast)
 {
     DataStore store(giftsDef());
-    fill(store, {{"张三", "亲戚", "100", "20030105"}, {"李\"四,", "朋友", "-80.5", "20030106"}});
+    fill(store, {{"张三", "亲戚", "100", "20030105"},
+                 {"李\"四,", "朋友", "-80.5", "20030106"},
+                 {"=1+2", "-", "0", "20030107"}});
     const ReportTable table = tableFromStore(store);
     ASSERT_EQ(table.captions, (QStringList{"姓名", "分类", "等价物品", "金额", "日期"}))
         << "hidden columns stay out";
@@ -219,13 +230,14 @@ TEST(ReportExport, CsvAndXlsxHoldCaptionsRowsAsShownAndTheTotalsLast)
     const QStringList lines =
         QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     EXPECT_EQ(lines, (QStringList{"姓名,分类,等价物品,金额,日期", "张三,亲戚,,100.00,2003年01月05日",
-                                  "\"李\"\"四,\",朋友,,-80.50,2003年01月06日", ",,共计：,19.50,元"}));
+                                  "\"李\"\"四,\",朋友,,-80.50,2003年01月06日",
+                                  "'=1+2,'-,,0.00,2003年01月07日", ",,共计：,19.50,元"}));
 
     const QString xlsx = dir.filePath(QStringLiteral("gifts.xlsx"));
     ASSERT_TRUE(exportTable(table, xlsx, &error)) << error.toStdString();
     const auto sheet = qv::test::readFirstSheet(xlsx);
     ASSERT_TRUE(sheet);
-    ASSERT_EQ(sheet->rows.size(), 4);
+    ASSERT_EQ(sheet->rows.size(), 5);
     EXPECT_EQ(sheet->rows[0][0].text, QStringLiteral("姓名"));
     EXPECT_EQ(sheet->rows[1][0].text, QStringLiteral("张三"));
     EXPECT_EQ(sheet->rows[2][0].text, QStringLiteral("李\"四,"));
@@ -237,9 +249,11 @@ TEST(ReportExport, CsvAndXlsxHoldCaptionsRowsAsShownAndTheTotalsLast)
     }
     EXPECT_DOUBLE_EQ(sheet->rows[2][3].text.toDouble(), -80.5);
     EXPECT_EQ(sheet->rows[1][4].text, QStringLiteral("2003年01月05日"));
-    EXPECT_EQ(sheet->rows[3][2].text, QStringLiteral("共计："));
-    EXPECT_DOUBLE_EQ(sheet->rows[3][3].text.toDouble(), 19.5);
-    EXPECT_EQ(sheet->rows[3][4].text, QStringLiteral("元"));
+    EXPECT_EQ(sheet->rows[3][0].text, QStringLiteral("=1+2")) << "a workbook cell is text, never a formula";
+    EXPECT_FALSE(sheet->rows[3][0].isNumber);
+    EXPECT_EQ(sheet->rows[4][2].text, QStringLiteral("共计："));
+    EXPECT_DOUBLE_EQ(sheet->rows[4][3].text.toDouble(), 19.5);
+    EXPECT_EQ(sheet->rows[4][4].text, QStringLiteral("元"));
     ASSERT_GE(sheet->columnWidths.size(), 5);
     EXPECT_GT(sheet->columnWidths[4], sheet->columnWidths[0]) << "a long date is wider than a short name";
     EXPECT_GE(sheet->columnWidths[4], 14.0) << "2003年01月05日 fits";
