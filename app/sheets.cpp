@@ -1,6 +1,7 @@
 #include "sheets.h"
 
 #include "aboutwindow.h"
+#include "centerwindows.h"
 #include "ledgermenu.h"
 #include "personquery.h"
 
@@ -8,6 +9,9 @@
 #include "queries/analysiswindow.h"
 #include "queries/giftquerywindow.h"
 #include "registration/giftform.h"
+#include "statistics/annualstatisticswindow.h"
+#include "statistics/archivemaintenancewindow.h"
+#include "statistics/statisticalanalysiswindow.h"
 
 #include <QHash>
 
@@ -54,8 +58,7 @@ WindowFactory windowFactory(const QString& name)
 }
 
 // The task windows, one line each, by the name the menu uses. Still to come:
-//   sheets      w_tjfx w_jlk_wh w_lsk_wh
-//   modal       w_ndtj
+//   sheets      w_jlk_wh
 //   top-level   w_czrsz
 //   command     datainit (registerCommand)
 void registerTaskWindows()
@@ -72,6 +75,15 @@ void registerTaskWindows()
     registerWindow(QStringLiteral("w_fwcx"), [](Transaction& t) { return createGiftQuery(u"w_fwcx", t); });
     registerWindow(QStringLiteral("w_gwgd"), [](Transaction& t) { return createAnalysis(u"w_gwgd", t); });
     registerWindow(QStringLiteral("w_wjgd"), [](Transaction& t) { return createAnalysis(u"w_wjgd", t); });
+    registerWindow(QStringLiteral("w_ndtj"), [](Transaction& t) -> QWidget* {
+        auto* w = new AnnualStatisticsWindow(t);
+        uf_centerwindows(w);
+        return w;
+    });
+    registerWindow(QStringLiteral("w_tjfx"),
+                   [](Transaction& t) -> QWidget* { return new StatisticalAnalysisWindow(t); });
+    registerWindow(QStringLiteral("w_lsk_wh"),
+                   [](Transaction& t) -> QWidget* { return new ArchiveMaintenanceWindow(t); });
     registerBalancesWindow();
     registerLedgerCommands();
 }
