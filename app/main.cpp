@@ -1,3 +1,4 @@
+#include "backupcommand.h"
 #include "initdb.h"
 #include "pack.h"
 #include "sheets.h"
@@ -35,6 +36,14 @@ std::vector<Command> commands()
          [](const QString&) {
              QTextStream out(stdout), err(stderr);
              return qv::runInitDb(out, err);
+         }},
+        {QCommandLineOption(
+             QStringLiteral("backup"),
+             QStringLiteral("把 pb.ini 指定的 SQLite 账本备份到新文件 FILE 后退出（程序开着也可以）。"),
+             QStringLiteral("FILE")),
+         [](const QString& file) {
+             QTextStream out(stdout), err(stderr);
+             return qv::runBackup(file, out, err);
          }},
     };
 }

@@ -2,6 +2,8 @@
 
 #include "aboutwindow.h"
 #include "centerwindows.h"
+#include "ledgermenu.h"
+#include "personquery.h"
 
 #include "maintenance/contactswindow.h"
 #include "maintenance/datainit.h"
@@ -89,6 +91,8 @@ void registerTaskWindows()
         return w;
     });
     registerCommand(QStringLiteral("datainit"), [](Transaction& t, QWidget* frame) { initialiseData(t, frame); });
+    registerBalancesWindow();
+    registerLedgerCommands();
 }
 
 } // namespace qv

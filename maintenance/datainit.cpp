@@ -1,6 +1,7 @@
 #include "datainit.h"
 
 #include "platform/globals.h"
+#include "platform/ledgerbackup.h"
 #include "platform/messagebox.h"
 #include "platform/profile.h"
 #include "platform/transaction.h"
@@ -20,7 +21,7 @@ const QString kFlagFailed = QStringLiteral("初始化标志设置失败！");
 
 LedgerBackup& backupStep()
 {
-    static LedgerBackup step;
+    static LedgerBackup step = backupBeforeInitialising;
     return step;
 }
 
@@ -94,6 +95,20 @@ bool emptyTables(Transaction& sqlca)
 
 void setLedgerBackup(LedgerBackup backup) { backupStep() = std::move(backup); }
 
+bool backupBeforeInitialising(Transaction& sqlca, QWidget*, QString& note)
+{
+    if (sqlca.dialect().dbms() != Dbms::SQLite)
+        return true;
+    const BackupResult copy = backupBesideLedger(sqlca);
+    if (!copy.ok) {
+        messagebox(kNote, withReason(QStringLiteral("初始化前备份账本失败，没有初始化。"), copy.error),
+                   Icon::StopSign);
+        return false;
+    }
+    note = QStringLiteral("初始化前的账本已备份为 %1 ，可用“恢复账本”找回。").arg(QDir::toNativeSeparators(copy.file));
+    return true;
+}
+
 QString initialisationProfilePath()
 {
     return QDir(globals().ls_dir).filePath(QStringLiteral("pb.ini"));
@@ -126,11 +141,12 @@ void initialiseData(Transaction& sqlca, QWidget* frame)
 
     if (!closeSheetsShowingEmptiedTables(frame))
         return;
-    if (const LedgerBackup& backup = backupStep(); backup && !backup(sqlca, frame))
+    QString backupNote;
+    if (const LedgerBackup& backup = backupStep(); backup && !backup(sqlca, frame, backupNote))
         return;
     if (!emptyTables(sqlca))
         return;
-    messagebox(kNote, QStringLiteral("数据初始化成功！"), Icon::Information);
+    messagebox(kNote, withReason(QStringLiteral("数据初始化成功！"), backupNote), Icon::Information);
     // The data stay deleted even when the flag cannot be written; the next
     // run then empties the (already empty) tables again without the warning.
     writeFlag(QStringLiteral("1"));

@@ -12,10 +12,16 @@ namespace qv {
 class Transaction;
 
 // A copy of the ledger taken just before it is emptied. Returns false to stop
-// the initialisation; it then has told the operator why. Nothing is copied
-// until one is installed.
-using LedgerBackup = std::function<bool(Transaction& transaction, QWidget* parent)>;
+// the initialisation; it then has told the operator why. `note` receives a
+// line for the success message (where the copy went), or stays empty.
+using LedgerBackup = std::function<bool(Transaction& transaction, QWidget* parent, QString& note)>;
+// Replaces the step; an empty one copies nothing.
 void setLedgerBackup(LedgerBackup backup);
+
+// The step installed at start: on an SQLite ledger a timestamped copy beside
+// it, so that an initialisation answered OK by mistake can be undone with
+// 恢复账本; other databases are copied with their own tools, and pass.
+bool backupBeforeInitialising(Transaction& transaction, QWidget* parent, QString& note);
 
 // The profile that holds the initialisation flag: pb.ini in the working
 // directory the main frame captured at its opening.

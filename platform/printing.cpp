@@ -2,13 +2,13 @@
 
 #include "chartwidget.h"
 #include "datastore.h"
+#include "filedialog.h"
 #include "messagebox.h"
 #include "report.h"
 
 #include <QAction>
 #include <QChart>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QPainter>
@@ -244,9 +244,8 @@ void previewDocument(const Render& render, const QString& docName, QWidget* pare
     if (auto* toolbar = dialog.findChild<QToolBar*>()) {
         auto* savePdf = toolbar->addAction(QStringLiteral("另存为PDF"));
         savePdf->setObjectName(QStringLiteral("savePdf"));
-        QObject::connect(savePdf, &QAction::triggered, &dialog, [&dialog, &render, &docName] {
-            const QString file = QFileDialog::getSaveFileName(&dialog, QStringLiteral("另存为PDF"), QString(),
-                                                              QStringLiteral("PDF (*.pdf)"));
+        QObject::connect(savePdf, &QAction::triggered, &dialog, [&render, &docName] {
+            const QString file = saveFileName(QStringLiteral("另存为PDF"), QString(), QStringLiteral("PDF (*.pdf)"));
             if (file.isEmpty())
                 return;
             QString error;

@@ -1,5 +1,7 @@
 #include "qtmessagebox.h"
 
+#include "qtfiledialog.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -71,6 +73,7 @@ int QtMessageBoxService::show(const ShownMessage& m)
 void installQtRuntimeServices()
 {
     MessageBoxService::install(std::make_unique<QtMessageBoxService>());
+    FileDialogService::install(std::make_unique<QtFileDialogService>());
     setBeepSink([] { QApplication::beep(); });
 }
 

@@ -12,7 +12,7 @@ public:
     int show(const ShownMessage& message) override;
 };
 
-// Installs the real message boxes and a beep that sounds.
+// Installs the real message boxes, file dialogs and a beep that sounds.
 void installQtRuntimeServices();
 
 } // namespace qv

@@ -1,6 +1,7 @@
 #include "support/testledger.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -68,12 +69,13 @@ TEST(CommandLine, EachOptionEndsWithItsStatusInsteadOfOpeningTheWindows)
         {{QStringLiteral("--help")}, 0, "--init-db", ""},
         {{QStringLiteral("-h")}, 0, "--version", ""},
         {{QStringLiteral("--version")}, 0, QUORVEL_VERSION, ""},
-        {{QStringLiteral("--backup"), QStringLiteral("x")}, 2, "", "--init-db"},
+        {{QStringLiteral("--backup")}, 2, "", "--backup"},
         {{QStringLiteral("--bogus")}, 2, "", "bogus"},
         {{QStringLiteral("-platform"), QStringLiteral("xcb")}, 2, "", "platform"},
         {{QStringLiteral("ledger.db")}, 2, "", "ledger.db"},
         // Without a pb.ini the command fails, but as itself, not as a window.
         {{QStringLiteral("--init-db")}, 2, "", "pb.ini"},
+        {{QStringLiteral("--backup"), QStringLiteral("x.db")}, 2, "", "pb.ini"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
@@ -98,6 +100,28 @@ TEST(CommandLine, InitDbBuildsTheLedgerThatPbIniNames)
     ASSERT_TRUE(f.ended);
     EXPECT_EQ(f.code, 0) << f.err.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("ledger.db"))));
+}
+
+TEST(CommandLine, BackupWritesTheNamedCopyAndRefusesToOverwriteIt)
+{
+    QTemporaryDir dir;
+    QFile profile(dir.filePath(QStringLiteral("pb.ini")));
+    ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
+    profile.write("[database]\ndbms=SQLite\ndatabase=ledger.db\n");
+    profile.close();
+    ASSERT_EQ(runProgram(kQuorvel, {QStringLiteral("--init-db")}, dir.path()).code, 0);
+
+    const Finished first =
+        runProgram(kQuorvel, {QStringLiteral("--backup"), QStringLiteral("copy.db")}, dir.path());
+    ASSERT_TRUE(first.ended);
+    EXPECT_EQ(first.code, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.contains(dir.filePath(QStringLiteral("copy.db")))) << first.out.toStdString();
+    EXPECT_GT(QFileInfo(dir.filePath(QStringLiteral("copy.db"))).size(), 0);
+
+    const Finished again =
+        runProgram(kQuorvel, {QStringLiteral("--backup"), QStringLiteral("copy.db")}, dir.path());
+    EXPECT_EQ(again.code, 1);
+    EXPECT_TRUE(again.err.contains(QStringLiteral("已经存在"))) << again.err.toStdString();
 }
 
 class WaysOut : public qv::test::LedgerTest

@@ -15,6 +15,8 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 
 using namespace qv;
 using qv::test::LedgerTest;
@@ -215,7 +217,7 @@ TEST_P(DataInitTest, BackupRunsBeforeTheDeletesAndCanStopThem)
 {
     writeFlag("[other]\ncsh=0\n");
     std::vector<int> seen;
-    setLedgerBackup([&](Transaction&, QWidget*) {
+    setLedgerBackup([&](Transaction&, QWidget*, QString&) {
         seen = emptiedTables();
         return false;
     });
@@ -224,9 +226,39 @@ TEST_P(DataInitTest, BackupRunsBeforeTheDeletesAndCanStopThem)
     EXPECT_EQ(emptiedTables(), (std::vector<int>{2, 1, 2}));
     EXPECT_EQ(flag(), QStringLiteral("0"));
 
-    setLedgerBackup([](Transaction&, QWidget*) { return true; });
+    setLedgerBackup([](Transaction&, QWidget*, QString&) { return true; });
     run({1});
     EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0}));
+}
+
+// On SQLite the installed step leaves a copy that still holds every record,
+// and the success message says where it is.
+TEST_P(DataInitTest, SqliteLedgerIsCopiedBesideItselfFirst)
+{
+    writeFlag("[other]\ncsh=0\n");
+    setLedgerBackup(backupBeforeInitialising);
+    run({1});
+    EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0}));
+    const QString success = m_boxes->shown().last().text;
+    EXPECT_TRUE(success.startsWith(QStringLiteral("数据初始化成功！"))) << success.toStdString();
+    if (ledger().dbms() != u"SQLite") {
+        EXPECT_EQ(success, QStringLiteral("数据初始化成功！"));
+        return;
+    }
+    const QStringList copies =
+        QDir(ledger().workDir()).entryList({QStringLiteral("*-*-*.db")}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1) << "one copy beside the ledger";
+    EXPECT_TRUE(success.contains(copies.first())) << success.toStdString();
+    QSqlDatabase copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("initcopy"));
+    copy.setDatabaseName(QDir(ledger().workDir()).filePath(copies.first()));
+    ASSERT_TRUE(copy.open());
+    QSqlQuery q(copy);
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM rqwlb")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 2);
+    q = QSqlQuery();
+    copy.close();
+    copy = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("initcopy"));
 }
 
 // The sheets that list what is emptied close first, each through its own

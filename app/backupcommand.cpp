@@ -1,0 +1,61 @@
+#include "backupcommand.h"
+
+#include "pack.h"
+
+#include "platform/dialect.h"
+#include "platform/ledgerbackup.h"
+#include "platform/profile.h"
+#include "platform/transaction.h"
+
+#include <QDir>
+
+namespace qv {
+
+int runBackup(const QString& file, QTextStream& out, QTextStream& err)
+{
+    ProfileFile profile(QDir::current().filePath(Pack::profileFileName()));
+    if (profile.load() != ProfileFile::Status::Ok) {
+        err << profile.errorString() << Qt::endl;
+        return 2;
+    }
+    Transaction t;
+    readConnectionSettings(t, profile);
+    switch (Dialect::parseDbms(t.DBMS)) {
+    case Dbms::SQLite:
+        break;
+    case Dbms::PostgreSQL:
+        err << QStringLiteral("账本在 PostgreSQL 服务器上（数据库 %1），--backup 只复制 SQLite 账本文件。"
+                              "请用服务器的备份工具 pg_dump，例如：pg_dump -Fc -f quorvel.dump %1")
+                   .arg(t.Database.trimmed())
+            << Qt::endl;
+        return 3;
+    case Dbms::ODBC:
+        err << QStringLiteral(
+                   "账本经 ODBC 连接，--backup 只复制 SQLite 账本文件；请用该数据库自己的备份工具。")
+            << Qt::endl;
+        return 3;
+    case Dbms::Unknown:
+        err << QStringLiteral("pb.ini 的 [database] 没有指定 SQLite 账本（dbms=%1），没有备份。").arg(t.DBMS)
+            << Qt::endl;
+        return 3;
+    }
+    const QString ledger = sqliteLedgerPath(t);
+    if (ledger.isEmpty()) {
+        err << QStringLiteral("pb.ini 的 [database] 中缺少 database（账本文件名），没有备份。") << Qt::endl;
+        return 2;
+    }
+    const BackupResult result = backupSqliteDatabase(ledger, file);
+    if (!result.ok) {
+        err << QStringLiteral("备份失败，没有写入 %1：%2")
+                   .arg(QDir::toNativeSeparators(result.file), result.error)
+            << Qt::endl;
+        return 1;
+    }
+    out << QStringLiteral("已将账本 %1 备份到 %2（%3）。")
+               .arg(QDir::toNativeSeparators(ledger), QDir::toNativeSeparators(result.file),
+                    fileSizeText(result.bytes))
+        << Qt::endl;
+    return 0;
+}
+
+} // namespace qv
