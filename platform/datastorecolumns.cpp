@@ -244,11 +244,11 @@ quint32 TextOrder::addUtf8(QByteArrayView utf8)
 
 quint32 TextOrder::addText(QStringView text)
 {
-    QStringEncoder& gbk = m_encoder->gbk;
-    gbk.resetState();
-    const QByteArray bytes = gbk.encode(text);
-    if (!gbk.hasError())
+    const QByteArray bytes = m_encoder->gbk.encode(text);
+    if (!m_encoder->gbk.hasError())
         return addKey(bytes, true);
+    // resetState() leaves the error set: only a new encoder forgets it.
+    m_encoder = std::make_unique<Encoder>();
     // UTF-16 units, high byte first, compare bytewise as the units do.
     QByteArray units;
     units.reserve(text.size() * 2);

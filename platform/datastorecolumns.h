@@ -36,7 +36,13 @@ public:
     bool isNull(qsizetype row) const { return code(row) == kNull; }
     // The bytes of a row's text; empty for null.
     QByteArrayView bytes(qsizetype row) const { return isNull(row) ? QByteArrayView() : entry(code(row)); }
-    QString text(qsizetype row) const { return QString::fromUtf8(bytes(row)); }
+    // An empty text is an empty QString, never a null one: drivers bind a
+    // null QString as NULL.
+    QString text(qsizetype row) const
+    {
+        const QByteArrayView b = bytes(row);
+        return b.isEmpty() ? QStringLiteral("") : QString::fromUtf8(b);
+    }
 
     quint32 entryCount() const { return quint32(m_ends.size()); }
     QByteArrayView entry(quint32 code) const
