@@ -151,8 +151,8 @@ int engineChild(const QString& file, int retrieves, Plan plan, bool sortByName)
 struct ProcessRun
 {
     bool ok = false;
-    double cpu = 0;   // user + system of the whole process
-    double wall = 0;  // start to exit
+    double cpu = 0;  // user + system of the whole process
+    double wall = 0; // start to exit
     qint64 peakKb = 0;
     QByteArray output;
 };
@@ -217,9 +217,10 @@ struct EngineRun
 EngineRun runEngine(const QString& self, const QString& file, int retrieves, Plan plan, bool sortByName)
 {
     EngineRun run;
-    run.process = runProcess(self, {QStringLiteral("--engine-child"), file, QString::number(retrieves),
-                                    plan == Plan::TableWalk ? QStringLiteral("walk") : QStringLiteral("planned"),
-                                    sortByName ? QStringLiteral("sort") : QStringLiteral("nosort")});
+    run.process =
+        runProcess(self, {QStringLiteral("--engine-child"), file, QString::number(retrieves),
+                          plan == Plan::TableWalk ? QStringLiteral("walk") : QStringLiteral("planned"),
+                          sortByName ? QStringLiteral("sort") : QStringLiteral("nosort")});
     for (const QByteArray& line : run.process.output.split('\n')) {
         const QList<QByteArray> f = line.split(' ');
         if (f.value(0) == "retrieve" && f.size() >= 6) {
@@ -287,8 +288,8 @@ QString secs(double s)
 QString minMedian(const Stats& s, bool memory = false)
 {
     if (memory)
-        return QStringLiteral("min %1, median %2, max %3").arg(mb(qint64(s.min)), mb(qint64(s.median)),
-                                                                mb(qint64(s.max)));
+        return QStringLiteral("min %1, median %2, max %3")
+            .arg(mb(qint64(s.min)), mb(qint64(s.median)), mb(qint64(s.max)));
     return QStringLiteral("min %1, median %2, max %3").arg(secs(s.min), secs(s.median), secs(s.max));
 }
 
@@ -412,7 +413,8 @@ int main(int argc, char* argv[])
     out << QStringLiteral("  engine : processor %1; wall median %2; peak %3")
                .arg(minMedian(ec), secs(stats(engine.wall).median), minMedian(ep, true))
         << Qt::endl;
-    out << QStringLiteral("           first retrieve inside the process %1").arg(minMedian(stats(firstRetrieve)))
+    out << QStringLiteral("           first retrieve inside the process %1")
+               .arg(minMedian(stats(firstRetrieve)))
         << Qt::endl;
     out << QStringLiteral("  sqlite3: processor %1; wall median %2; peak %3")
                .arg(minMedian(sc), secs(stats(sqlite.wall).median), minMedian(sp, true))
@@ -428,8 +430,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     out << QStringLiteral("  retrieve processor %1 (first), %2, %3 (later); sort %4; peak %5")
-               .arg(secs(repeated.retrieveCpu[0]), secs(repeated.retrieveCpu[1]), secs(repeated.retrieveCpu[2]),
-                    secs(repeated.sortCpu), mb(repeated.process.peakKb))
+               .arg(secs(repeated.retrieveCpu[0]), secs(repeated.retrieveCpu[1]),
+                    secs(repeated.retrieveCpu[2]), secs(repeated.sortCpu), mb(repeated.process.peakKb))
         << Qt::endl;
 
     // Over the whole period the date index buys nothing: every row is read,

@@ -101,7 +101,8 @@ long DataStore::retrieve(const QVariantList& arguments)
     });
     if (rc != 0 || !fits) {
         clearRows();
-        m_error = rc != 0 ? m_tr->SQLErrText : QStringLiteral("%1 检索到的数据太多，无法全部放入内存").arg(m_def.name);
+        m_error = rc != 0 ? m_tr->SQLErrText
+                          : QStringLiteral("%1 检索到的数据太多，无法全部放入内存").arg(m_def.name);
         emit didReset();
         return -1;
     }
@@ -111,7 +112,8 @@ long DataStore::retrieve(const QVariantList& arguments)
 
 long DataStore::modifiedCount() const
 {
-    return long(std::count_if(m_rows.begin(), m_rows.end(), [](const Row& r) { return r.edit && r.edit->modified(); }));
+    return long(std::count_if(m_rows.begin(), m_rows.end(),
+                              [](const Row& r) { return r.edit && r.edit->modified(); }));
 }
 
 long DataStore::insertRow(long beforeRow)
@@ -189,9 +191,12 @@ QString DataStore::getItemString(long row, int column) const
     if (!validRow(row) || !validColumn(column))
         return {};
     const Row& r = m_rows[size_t(row - 1)];
-    // Texts straight from the retrieved bytes, without a QVariant between.
-    if (!r.edit && m_retrieved.isText(column - 1))
-        return m_retrieved.texts(column - 1).text(r.base);
+    // Texts straight from the retrieved bytes, without a QVariant between;
+    // null stays a null QString, which binds as NULL again.
+    if (!r.edit && m_retrieved.isText(column - 1)) {
+        const TextColumn& texts = m_retrieved.texts(column - 1);
+        return texts.isNull(r.base) ? QString() : texts.text(r.base);
+    }
     const QVariant v = value(r, column - 1);
     if (v.isNull())
         return {};
@@ -208,7 +213,8 @@ QString DataStore::getItemString(long row, const QString& column) const
 Money DataStore::getItemMoney(long row, const QString& column) const
 {
     const int c = m_def.columnIndex(column);
-    if (validRow(row) && c && !m_rows[size_t(row - 1)].edit && m_def.columns[c - 1].type == ColumnType::Money) {
+    if (validRow(row) && c && !m_rows[size_t(row - 1)].edit &&
+        m_def.columns[c - 1].type == ColumnType::Money) {
         const Row& r = m_rows[size_t(row - 1)];
         const NumberColumn& cents = m_retrieved.numbers(c - 1);
         return cents.isNull(r.base) ? Money() : Money::fromCents(cents.value(r.base));
@@ -238,7 +244,8 @@ bool DataStore::itemModified(long row, int column) const
     return column <= e.changed.size() && e.changed[column - 1];
 }
 
-long DataStore::find(const std::function<bool(const DataStore&, long)>& predicate, long first, long last) const
+long DataStore::find(const std::function<bool(const DataStore&, long)>& predicate, long first,
+                     long last) const
 {
     first = std::max(1L, first);
     last = std::min(last, rowCount());
@@ -288,14 +295,16 @@ void DataStore::sort()
         keyed.ascending = k.ascending;
         keyed.key.resize(n);
         keyed.isNull.resize(n);
-        const bool text = m_def.columns[c].type == ColumnType::Text || m_def.columns[c].type == ColumnType::Date;
+        const bool text =
+            m_def.columns[c].type == ColumnType::Text || m_def.columns[c].type == ColumnType::Date;
         if (!text) {
             for (size_t i = 0; i < n; ++i) {
                 const QVariant v = value(m_rows[i], c);
                 keyed.isNull[i] = v.isNull();
                 if (v.isNull())
                     continue;
-                keyed.key[i] = v.userType() == qMetaTypeId<Money>() ? v.value<Money>().cents() : v.toLongLong();
+                keyed.key[i] =
+                    v.userType() == qMetaTypeId<Money>() ? v.value<Money>().cents() : v.toLongLong();
             }
             continue;
         }

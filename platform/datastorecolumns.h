@@ -93,8 +93,10 @@ public:
     qsizetype rowCount() const { return m_rows; }
 
     ColumnType type(int column) const { return m_types[size_t(column)]; }
-    bool isText(int column) const { return m_types[size_t(column)] == ColumnType::Text ||
-                                           m_types[size_t(column)] == ColumnType::Date; }
+    bool isText(int column) const
+    {
+        return m_types[size_t(column)] == ColumnType::Text || m_types[size_t(column)] == ColumnType::Date;
+    }
     // Columns count from 0 here.
     const TextColumn& texts(int column) const { return m_texts[size_t(m_slots[size_t(column)])]; }
     const NumberColumn& numbers(int column) const { return m_numbers[size_t(m_slots[size_t(column)])]; }
