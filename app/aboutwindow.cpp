@@ -2,6 +2,7 @@
 
 #include "centerwindows.h"
 #include "fonts.h"
+#include "shipped.h"
 
 #include "platform/globals.h"
 #include "platform/profile.h"
@@ -18,7 +19,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("w_about"));
     setWindowTitle(QStringLiteral("关于本软件"));
-    setWindowIcon(QIcon(QDir::current().filePath(QStringLiteral("rqwl.ico"))));
+    setWindowIcon(QIcon(shippedFile(QStringLiteral("rqwl.ico"))));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setModal(true);

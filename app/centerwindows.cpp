@@ -12,8 +12,8 @@
 namespace qv {
 
 namespace {
-// Positions were 16-bit; clamping keeps an absurd screen from wrapping
-// around to the other side.
+// Positions are 16-bit integers; clamping keeps an absurd screen from
+// wrapping around to the other side.
 int half16(int difference)
 {
     const int half = int(difference * 0.5); // int() truncates toward zero

@@ -1,11 +1,10 @@
 #include "helpwindow.h"
 
 #include "centerwindows.h"
+#include "shipped.h"
 
 #include "platform/units.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -15,13 +14,7 @@ namespace qv {
 
 QString helpSource()
 {
-    const QString local = QDir::current().filePath(QStringLiteral("help/index.html"));
-    if (QFile::exists(local))
-        return local;
-    const QString builtIn = QStringLiteral(":/help/index.html");
-    if (QFile::exists(builtIn))
-        return builtIn;
-    return {};
+    return shippedFile(QStringLiteral("help/index.html"));
 }
 
 QWidget* openHelpWindow()

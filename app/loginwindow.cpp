@@ -3,13 +3,13 @@
 #include "centerwindows.h"
 #include "fonts.h"
 #include "mainwindow.h"
+#include "shipped.h"
 
 #include "platform/globals.h"
 #include "platform/messagebox.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
 
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,13 +22,13 @@ namespace {
 
 const QString kCodeError = QStringLiteral("用户工号输入错误!");
 const QString kPasswordError = QStringLiteral("密码错，您没有权利使用本系统 !");
+const QString kLookUpFailed = QStringLiteral("查找操作员时数据库出错，请稍后再试!");
 
 QLabel* picture(QWidget* parent, const char* name, const QString& file, const QRect& units)
 {
     auto* label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
-    // A missing file leaves the picture empty, as a null pixmap does.
-    label->setPixmap(QPixmap(QDir::current().filePath(file)));
+    label->setPixmap(QPixmap(shippedFile(file)));
     label->setScaledContents(true);
     label->setGeometry(units::toPixels(units.x(), units.y(), units.width(), units.height()));
     return label;
@@ -113,8 +113,19 @@ void LoginWindow::rejectCode()
     m_code->setFocus();
 }
 
+// The database did not answer: the code may be right, so it is neither
+// counted nor cleared, and committing it again looks it up again.
+void LoginWindow::failLookUp()
+{
+    messagebox(QStringLiteral("错误"), withReason(kLookUpFailed, m_sqlca.SQLErrText), Icon::StopSign);
+    m_codeEdited = true;
+    m_code->setFocus();
+}
+
 void LoginWindow::codeCommitted()
 {
+    if (m_ended)
+        return;
     Globals& g = globals();
     g.bh_str = m_code->text().trimmed();
     if (g.bh_str.isEmpty()) {
@@ -123,18 +134,20 @@ void LoginWindow::codeCommitted()
         return;
     }
     QVariantList name, password;
-    const int foundName =
-        m_sqlca.selectInto(QStringLiteral("SELECT name FROM czr WHERE code = ?"), {g.bh_str}, name);
-    const int foundPassword =
-        m_sqlca.selectInto(QStringLiteral("SELECT password FROM czr WHERE code = ?"), {g.bh_str}, password);
+    int found = m_sqlca.selectInto(QStringLiteral("SELECT name FROM czr WHERE code = ?"), {g.bh_str}, name);
+    if (found == 0)
+        found = m_sqlca.selectInto(QStringLiteral("SELECT password FROM czr WHERE code = ?"), {g.bh_str},
+                                   password);
     // A rejected code must not leave the previous operator's password behind
     // for the next attempt to be checked against.
-    if (foundName != 0 || foundPassword != 0 || name.value(0).isNull() ||
-        name.value(0).toString().isEmpty()) {
+    if (found != 0 || name.value(0).isNull() || name.value(0).toString().isEmpty()) {
         g.g_operater.clear();
         g.g_password.clear();
         m_passwordIsNull = true;
-        rejectCode();
+        if (found < 0)
+            failLookUp();
+        else
+            rejectCode();
         return;
     }
     g.g_operater = name.value(0).toString();
@@ -146,6 +159,8 @@ void LoginWindow::codeCommitted()
 
 void LoginWindow::loginAttempt()
 {
+    if (m_ended)
+        return;
     Globals& g = globals();
     ++g.input_cc;
     if (m_code->text().isEmpty()) {
@@ -154,6 +169,7 @@ void LoginWindow::loginAttempt()
         return;
     }
     if (g.input_cc >= 4) {
+        m_ended = true;
         messagebox(QStringLiteral("错误 "), kPasswordError, Icon::StopSign);
         close();
         return;
@@ -166,12 +182,16 @@ void LoginWindow::loginAttempt()
         m_password->setFocus();
         return;
     }
+    m_ended = true;
     m_openMain(m_sqlca);
     close();
 }
 
 void LoginWindow::cancel()
 {
+    if (m_ended)
+        return;
+    m_ended = true;
     m_sqlca.disconnect();
     close();
 }

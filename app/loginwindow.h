@@ -33,6 +33,7 @@ protected:
 
 private:
     void rejectCode();
+    void failLookUp();
 
     Transaction& m_sqlca;
     std::function<QWidget*(Transaction&)> m_openMain;
@@ -45,6 +46,10 @@ private:
     bool m_codeEdited = false;
     bool m_passwordEdited = false;
     bool m_passwordIsNull = true;
+    // Set when the login has ended (logged in, refused or cancelled). The
+    // click on 确定 that takes the focus from a just-committed password
+    // arrives after the attempt the commit made; it must not run another.
+    bool m_ended = false;
 };
 
 // Opens the operator login window over the connection; returns it shown.

@@ -2,34 +2,55 @@
 #include "pack.h"
 #include "sheets.h"
 
+#include "platform/keyhabits.h"
 #include "platform/qtmessagebox.h"
 #include "platform/transaction.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTextStream>
+#include <QWidget>
 
-#include <cstdio>
-#include <cstring>
+#include <functional>
+#include <vector>
 
-int main(int argc, char* argv[])
+namespace {
+
+// An option that runs one command instead of the windows and ends; its
+// result is the exit status. A command that needs a value declares a value
+// name on its option and receives the value.
+struct Command
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--init-db") == 0) {
-            QCoreApplication app(argc, argv);
-            QTextStream out(stdout), err(stderr);
-            return qv::runInitDb(out, err);
-        }
-    }
+    QCommandLineOption option;
+    std::function<int(const QString& value)> run;
+};
+
+std::vector<Command> commands()
+{
+    return {
+        {QCommandLineOption(QStringLiteral("init-db"),
+                            QStringLiteral("在 pb.ini 指定的数据库中建立账本（表、索引和初始数据）后退出。")),
+         [](const QString&) {
+             QTextStream out(stdout), err(stderr);
+             return qv::runInitDb(out, err);
+         }},
+    };
+}
+
+int runWindows(int argc, char* argv[])
+{
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        std::fputs("quorvel: no display found; run it on a desktop, or headless as: xvfb-run -a quorvel\n",
-                   stderr);
+        QTextStream(stderr) << QStringLiteral(
+            "quorvel：找不到显示器。请在桌面上运行；没有显示器的机器上可以用 "
+            "xvfb-run -a quorvel 运行。\n");
         return 2;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvel"));
     qv::installQtRuntimeServices();
+    qv::installKeyHabits(app);
     qv::registerTaskWindows();
 
     int code = 1;
@@ -38,6 +59,78 @@ int main(int argc, char* argv[])
         if (pack.open())
             code = QApplication::exec();
     }
+    // Every way out returns here. The windows a halt leaves behind go before
+    // the connection they read through, and the connection goes while the
+    // application object, and with it Qt's registry of connections, lives.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        windows.append(w);
+    for (const QPointer<QWidget>& w : windows)
+        delete w.data(); // null once a window deleted earlier took it along
     qv::sqlca().disconnect();
     return code;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+
+    // Read before any application object exists: a command or a help text
+    // must work where there is no display.
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("人情往来账本。不带选项时打开登录窗口。"));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("显示本说明后退出。"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("显示版本后退出。"));
+    parser.addOption(help);
+    parser.addOption(version);
+    const std::vector<Command> all = commands();
+    for (const Command& c : all)
+        parser.addOption(c.option);
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QString error;
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        error = unknown.isEmpty()
+                    ? parser.errorText()
+                    : QStringLiteral("不认识的选项：%1").arg(unknown.join(QStringLiteral("、")));
+    } else if (!parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("多余的参数：%1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
+    }
+
+    const Command* chosen = nullptr;
+    for (const Command& c : all) {
+        if (error.isEmpty() && parser.isSet(c.option)) {
+            if (chosen)
+                error = QStringLiteral("一次只能运行一个命令。");
+            chosen = &c;
+        }
+    }
+    if (!error.isEmpty() || parser.isSet(help) || parser.isSet(version) || chosen) {
+        QCoreApplication app(argc, argv); // names the program in the usage line; the database needs it too
+        QTextStream out(stdout), err(stderr);
+        if (!error.isEmpty()) {
+            err << error << "\n\n" << parser.helpText();
+            return 2;
+        }
+        if (parser.isSet(help)) {
+            out << parser.helpText();
+            return 0;
+        }
+        if (parser.isSet(version)) {
+            out << QCoreApplication::applicationName() << ' ' << QCoreApplication::applicationVersion()
+                << '\n';
+            return 0;
+        }
+        return chosen->run(parser.value(chosen->option));
+    }
+    return runWindows(argc, argv);
 }

@@ -4,6 +4,8 @@
 #include "helpwindow.h"
 #include "printsetup.h"
 #include "sheets.h"
+#include "shipped.h"
+#include "textfieldkeys.h"
 #include "toolbaricons.h"
 
 #include "platform/globals.h"
@@ -11,8 +13,8 @@
 #include "platform/transaction.h"
 #include "platform/units.h"
 
-#include <algorithm>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
@@ -24,6 +26,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 
 namespace qv {
 
@@ -42,7 +45,9 @@ struct MenuEntry
     const char* target; // window name or command name
 };
 
-// m_main, in menu order. A drop-down entry starts a new bar item.
+// m_main, in menu order. A drop-down entry starts a new bar item. Ctrl+X and
+// Ctrl+K keep their editing meaning (cut; delete to the end of the line)
+// inside text fields and run their items only outside them (TextFieldKeys).
 const MenuEntry kMenu[] = {
     {"m_1", "(&S)收情管理", "", "", "", Kind::DropDown, ""},
     {"m_1_1", "收情登记", "", "Custom072!", "收情登记", Kind::Sheet, "w_lwdj"},
@@ -118,7 +123,7 @@ MainWindow::MainWindow(Transaction& transaction, QWidget* parent) : QMainWindow(
     setObjectName(QStringLiteral("w_main"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(units::toPixels(1979, 1100));
-    setWindowIcon(QIcon(QDir::current().filePath(QStringLiteral("rqwl.ico"))));
+    setWindowIcon(QIcon(shippedFile(QStringLiteral("rqwl.ico"))));
     QPalette silver = palette();
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(silver);
@@ -128,6 +133,7 @@ MainWindow::MainWindow(Transaction& transaction, QWidget* parent) : QMainWindow(
     m_mdi->setBackground(palette().brush(QPalette::Dark));
     setCentralWidget(m_mdi);
     buildMenu();
+    qApp->installEventFilter(new TextFieldKeys(this));
 
     // Frame open: the working directory for the profile's full path. The
     // whole path is kept, however long, so that pb.ini is always found.
@@ -318,8 +324,32 @@ void MainWindow::showHelp()
         viewer->show();
 }
 
+bool MainWindow::closeTaskWindows()
+{
+    // Each through its own close handler, which asks about its unsaved
+    // changes; the first that is kept stops the closing, and the operator
+    // finds it in front.
+    for (QMdiSubWindow* frame : m_mdi->subWindowList()) {
+        if (!frame->close()) {
+            m_mdi->setActiveSubWindow(frame);
+            return false;
+        }
+    }
+    for (const QPointer<QWidget>& window : topLevelWindows()) {
+        if (window && window->isVisible() && !window->close()) {
+            window->raise();
+            window->activateWindow();
+            return false;
+        }
+    }
+    return true;
+}
+
 void MainWindow::exitSystem()
 {
+    // No question of its own; a window with unsaved changes still asks.
+    if (!closeTaskWindows())
+        return;
     m_halting = true;
     m_sqlca.disconnect();
     halt();
@@ -333,18 +363,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     const int answer = messagebox(QStringLiteral("退出"), QStringLiteral("确实退出吗?"), Icon::Question,
                                   Buttons::OKCancel, 2);
-    if (answer != 1) {
+    // The windows get their say before the connection they write through goes.
+    if (answer != 1 || !closeTaskWindows()) {
         event->ignore();
         return;
-    }
-    // The sheets get their own say (unsaved changes) before the connection
-    // they write through goes away.
-    m_mdi->closeAllSubWindows();
-    for (QMdiSubWindow* frame : m_mdi->subWindowList()) {
-        if (!frame->isHidden()) {
-            event->ignore();
-            return;
-        }
     }
     m_sqlca.disconnect();
     event->accept();

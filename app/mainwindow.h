@@ -27,7 +27,7 @@ public:
     QMdiSubWindow* sheetFrame(const QString& name) const;
 
     void showHelp();
-    void exitSystem(); // 退出系统: no question, no close handlers
+    void exitSystem(); // 退出系统: no question of its own
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -35,6 +35,9 @@ protected:
 private:
     void buildMenu();
     void refreshWindowList();
+    // Closes the sheets and the windows opened beside the frame; false when
+    // one of them stays open.
+    bool closeTaskWindows();
 
     Transaction& m_sqlca;
     QMdiArea* m_mdi;

@@ -7,8 +7,38 @@
 #include "platform/transaction.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace qv {
+
+namespace {
+
+// The first line of a failed connection: what could not be reached, named so
+// that the operator knows which file or server to look at. Passwords are
+// never shown.
+QString unreachable(const Transaction& t, const ProfileFile& profile)
+{
+    const QString user = t.LogID.isEmpty() ? t.UserID : t.LogID;
+    switch (Dialect::parseDbms(t.DBMS)) {
+    case Dbms::SQLite:
+        if (t.Database.trimmed().isEmpty())
+            break;
+        return QStringLiteral("不能打开账本文件 %1")
+            .arg(QDir::toNativeSeparators(QFileInfo(QDir::current(), t.Database).absoluteFilePath()));
+    case Dbms::PostgreSQL:
+        return QStringLiteral("不能连接数据库服务器 %1 上的数据库“%2”（用户 %3）")
+            .arg(t.ServerName.trimmed().isEmpty() ? QStringLiteral("本机") : t.ServerName.trimmed(),
+                 t.Database, user.isEmpty() ? QStringLiteral("未指定") : user);
+    case Dbms::ODBC:
+        return t.Database.isEmpty() ? QStringLiteral("不能通过 ODBC 连接 pb.ini 的 dbparm 所指的数据库")
+                                    : QStringLiteral("不能通过 ODBC 连接数据库“%1”").arg(t.Database);
+    case Dbms::Unknown:
+        break;
+    }
+    return QStringLiteral("配置文件 %1 中的数据库设置不能使用").arg(QDir::toNativeSeparators(profile.path()));
+}
+
+} // namespace
 
 Pack::Pack(Transaction& transaction) : m_sqlca(transaction)
 {
@@ -18,17 +48,21 @@ Pack::Pack(Transaction& transaction) : m_sqlca(transaction)
 QWidget* Pack::open()
 {
     const QString title = QStringLiteral("不能连接数据库");
-    ProfileFile profile(QDir::current().filePath(profileFileName()));
+    ProfileFile profile(QDir::current().absoluteFilePath(profileFileName()));
     // A missing, unreadable or damaged profile would only show the driver's
     // "no dbms" text; say what is really wrong instead.
     if (profile.load() != ProfileFile::Status::Ok) {
-        messagebox(title, profile.errorString());
+        const QString hint =
+            profile.status() == ProfileFile::Status::Missing
+                ? QStringLiteral("它应在启动程序的目录中，[database] 一节写明 dbms 和 database。")
+                : QString();
+        messagebox(title, withReason(profile.errorString(), hint), Icon::StopSign);
         return nullptr;
     }
     readConnectionSettings(m_sqlca, profile);
     m_sqlca.connect();
     if (m_sqlca.SQLCode != 0) {
-        messagebox(title, m_sqlca.SQLErrText);
+        messagebox(title, withReason(unreachable(m_sqlca, profile), m_sqlca.SQLErrText), Icon::StopSign);
         return nullptr;
     }
     return m_openLogin(m_sqlca);

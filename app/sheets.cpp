@@ -3,6 +3,8 @@
 #include "aboutwindow.h"
 
 #include "maintenance/contactswindow.h"
+#include "queries/analysiswindow.h"
+#include "queries/giftquerywindow.h"
 #include "registration/giftform.h"
 
 #include <QHash>
@@ -50,7 +52,7 @@ WindowFactory windowFactory(const QString& name)
 }
 
 // The task windows, one line each, by the name the menu uses. Still to come:
-//   sheets      w_ldpy w_dbcl w_gwgd w_sgsh w_wjfx w_wjgd w_lwcx w_fwcx w_tjfx w_jlk_wh w_lsk_wh
+//   sheets      w_tjfx w_jlk_wh w_lsk_wh
 //   modal       w_ndtj
 //   top-level   w_czrsz
 //   command     datainit (registerCommand)
@@ -60,6 +62,14 @@ void registerTaskWindows()
                    [](Transaction& t) { return createGiftForm(GiftKind::Received, t); });
     registerWindow(QStringLiteral("w_fwng"), [](Transaction& t) { return createGiftForm(GiftKind::Given, t); });
     registerWindow(QStringLiteral("w_wlrywh"), [](Transaction& t) -> QWidget* { return new ContactsWindow(t); });
+    registerWindow(QStringLiteral("w_ldpy"), [](Transaction& t) { return createGiftQuery(u"w_ldpy", t); });
+    registerWindow(QStringLiteral("w_sgsh"), [](Transaction& t) { return createGiftQuery(u"w_sgsh", t); });
+    registerWindow(QStringLiteral("w_lwcx"), [](Transaction& t) { return createGiftQuery(u"w_lwcx", t); });
+    registerWindow(QStringLiteral("w_dbcl"), [](Transaction& t) { return createGiftQuery(u"w_dbcl", t); });
+    registerWindow(QStringLiteral("w_wjfx"), [](Transaction& t) { return createGiftQuery(u"w_wjfx", t); });
+    registerWindow(QStringLiteral("w_fwcx"), [](Transaction& t) { return createGiftQuery(u"w_fwcx", t); });
+    registerWindow(QStringLiteral("w_gwgd"), [](Transaction& t) { return createAnalysis(u"w_gwgd", t); });
+    registerWindow(QStringLiteral("w_wjgd"), [](Transaction& t) { return createAnalysis(u"w_wjgd", t); });
 }
 
 } // namespace qv

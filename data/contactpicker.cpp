@@ -7,6 +7,7 @@
 #include "platform/units.h"
 
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
@@ -79,7 +80,7 @@ void ContactPicker::onEditingFinished()
 {
     // Enter and leaving the field both finish editing; only a change the
     // operator typed since the last search is worth a query.
-    if (!m_name->isModified())
+    if (!m_name->isModified() || m_composing)
         return;
     m_name->setModified(false);
     search();
@@ -110,8 +111,9 @@ void ContactPicker::search()
 
 bool ContactPicker::pick()
 {
+    // A name field that takes no input takes no pick either.
     const QModelIndex current = m_grid->currentIndex();
-    if (!current.isValid() || current.row() >= m_model->rowCount())
+    if (m_name->isReadOnly() || !current.isValid() || current.row() >= m_model->rowCount())
         return false;
     const long row = current.row() + 1;
     PickedContact contact;
@@ -124,11 +126,22 @@ bool ContactPicker::pick()
     return true;
 }
 
+void ContactPicker::dismiss()
+{
+    // The typed text stays as it is; the operator goes on from the name field.
+    const bool hadFocus = m_grid->hasFocus();
+    m_grid->hide();
+    if (hadFocus)
+        m_name->setFocus(Qt::OtherFocusReason);
+}
+
 void ContactPicker::moveIntoGrid()
 {
     // A change typed but not yet committed is searched first, so that the
     // arrow lands in the matches for what the field shows.
-    if (m_name->isModified()) {
+    if (m_name->isReadOnly())
+        return;
+    if (m_name->isModified() && !m_composing) {
         m_name->setModified(false);
         search();
     }
@@ -138,9 +151,17 @@ void ContactPicker::moveIntoGrid()
 
 bool ContactPicker::eventFilter(QObject* watched, QEvent* event)
 {
+    // While the input method still composes, the field holds only part of
+    // what the operator is typing; a search on it would list the wrong people.
+    if (watched == m_name && event->type() == QEvent::InputMethod)
+        m_composing = !static_cast<QInputMethodEvent*>(event)->preeditString().isEmpty();
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape && (watched == m_name || watched == m_grid) && m_grid->isVisible()) {
+        dismiss();
+        return true;
+    }
     if (watched == m_name && key == Qt::Key_Down) {
         moveIntoGrid();
         return true;

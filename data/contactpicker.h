@@ -35,8 +35,10 @@ ReportDef dddwWlyrDefinition(const Dialect& dialect);
 // copies and where the focus goes, by listening to picked().
 //
 // The search runs on a committed change of the name field (Enter, or leaving
-// it after typing). Text that starts with a character above 'z' - a Chinese
-// name above all - is taken as a name and searches nothing.
+// it after typing), never while the input method is still composing. Text
+// that starts with a character above 'z' - a Chinese name above all - is
+// taken as a name and searches nothing. Escape, in the name field or in the
+// grid, hides the grid and leaves the text alone.
 class ContactPicker : public QObject
 {
     Q_OBJECT
@@ -67,6 +69,7 @@ protected:
 private:
     void onEditingFinished();
     void moveIntoGrid();
+    void dismiss();
 
     QLineEdit* m_name;
     Transaction& m_transaction;
@@ -74,6 +77,7 @@ private:
     DataStoreModel* m_model;
     QTableView* m_grid;
     QString m_pattern;
+    bool m_composing = false; // the input method holds uncommitted text
 };
 
 } // namespace qv

@@ -13,7 +13,8 @@ ReportDef pymDef()
     ReportDef def;
     def.name = QStringLiteral("dw_pym");
     def.select = QStringLiteral("SELECT xh, hz, py FROM pym");
-    def.columns = {ColumnDef{QStringLiteral("xh")}, ColumnDef{QStringLiteral("hz")}, ColumnDef{QStringLiteral("py")}};
+    def.columns = {ColumnDef{QStringLiteral("xh")}, ColumnDef{QStringLiteral("hz")},
+                   ColumnDef{QStringLiteral("py")}};
     return def;
 }
 
@@ -43,18 +44,29 @@ bool PinyinTable::load(Transaction& transaction)
 
 QString PinyinTable::initials(const QString& name) const
 {
-    // Characters without a GBK form cannot be stored in a name anyway; they
-    // count as one unmatched unit each.
-    QByteArray bytes;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const qsizetype n = (name[i].isHighSurrogate() && i + 1 < name.size()) ? 2 : 1;
-        bytes += gbk::encode(QStringView(name).mid(i, n)).value_or(QByteArray("\xff\xff", 2));
-        i += n - 1;
-    }
+    // One sign per character of the name: a Chinese character gives the
+    // initial of its reading, a Latin letter or digit stands for itself, so
+    // that "Tom" and "张A" can be found by what they are typed as.
     QString result;
-    for (qsizetype p = 0; p < bytes.size(); p += 2) {
-        const auto it = m_first.constFind(bytes.mid(p, 2));
-        result += it == m_first.constEnd() ? QChar(u'?') : *it;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name[i];
+        if (c.isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            result += u'?';
+            ++i;
+            continue;
+        }
+        const char16_t u = c.unicode();
+        if ((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9')) {
+            result += c;
+        } else if (u >= u'A' && u <= u'Z') {
+            result += QChar(u - u'A' + u'a');
+        } else if (u < 0x80) {
+            result += u'?';
+        } else {
+            const auto bytes = gbk::encode(QStringView(&c, 1));
+            const auto it = bytes ? m_first.constFind(*bytes) : m_first.constEnd();
+            result += it == m_first.constEnd() ? QChar(u'?') : *it;
+        }
     }
     return result;
 }

@@ -9,9 +9,11 @@ namespace qv {
 class Transaction;
 
 // The character table of pinyin initials, loaded once per window opening.
-// A name is walked two GBK bytes at a time; each unit gives the first letter
-// of the first matching row's pinyin, or "?". The hash keeps the first row
-// of each character in load order, so the result equals a linear search.
+// A name is walked character by character: a Chinese character gives the
+// first letter of the first matching row's pinyin ("?" when it has none), an
+// ASCII letter or digit gives itself in lower case, anything else "?". The
+// hash keeps the first row of each character in load order, so the result
+// equals a linear search.
 class PinyinTable
 {
 public:

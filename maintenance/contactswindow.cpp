@@ -71,7 +71,8 @@ ReportDef contactsDefinition()
     return def;
 }
 
-ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent) : QWidget(parent), m_tr(transaction)
+ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent)
+    : EditableWindow(parent), m_tr(transaction)
 {
     setObjectName(QStringLiteral("w_wlrywh"));
     setWindowTitle(QStringLiteral("往来人员设置"));
@@ -116,14 +117,15 @@ ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent) : QWid
     connect(m_cb2, &QPushButton::clicked, this, &ContactsWindow::deleteRow);
     connect(m_cb3, &QPushButton::clicked, this, &ContactsWindow::save);
     connect(m_cb5, &QPushButton::clicked, this, &ContactsWindow::print);
-    connect(m_cb4, &QPushButton::clicked, this, &ContactsWindow::exitWindow);
+    // Leaving by 退出 and by the close box ask the same question.
+    connect(m_cb4, &QPushButton::clicked, this, &QWidget::close);
 
     openWindow();
 }
 
 void ContactsWindow::resizeEvent(QResizeEvent* event)
 {
-    QWidget::resizeEvent(event);
+    EditableWindow::resizeEvent(event);
     // The grid takes what the window gains; the note and the buttons stay
     // under it.
     const int dx = width() - units::toPixelsX(kClientWidth);
@@ -184,6 +186,7 @@ void ContactsWindow::deleteRow()
 
 bool ContactsWindow::writeChanges(const QString& failureText)
 {
+    // A refused cell has already said why.
     if (m_dw1->acceptText() != 1)
         return false;
     // A text too wide for its column is named to the operator instead of the
@@ -192,8 +195,15 @@ bool ContactsWindow::writeChanges(const QString& failureText)
         messagebox(QStringLiteral("错误"), *message, Icon::StopSign);
         return false;
     }
+    // The note under the grid, checked here so that the operator is sent to
+    // the empty cell rather than left to guess at the database's words.
+    if (auto empty = m_dw1->checkRequired({QStringLiteral("xm"), QStringLiteral("xb")})) {
+        messagebox(QStringLiteral("提示"), withReason(QStringLiteral("姓名和性别不能为空。"), *empty),
+                   Icon::Exclamation);
+        return false;
+    }
     if (saveChanges(m_dw1->store(), m_tr) != 1) {
-        messagebox(QStringLiteral("错误"), failureText, Icon::StopSign);
+        messagebox(QStringLiteral("错误"), withReason(failureText, m_tr.SQLErrText), Icon::StopSign);
         return false;
     }
     messagebox(QStringLiteral("提示"), QStringLiteral("数据保存成功!"), Icon::Information);
@@ -211,13 +221,14 @@ void ContactsWindow::print()
     printPreview(m_dw1->store(), this);
 }
 
-void ContactsWindow::exitWindow()
+bool ContactsWindow::hasUnsavedChanges()
 {
-    m_dw1->acceptText();
-    const DataStore& store = m_dw1->store();
-    const bool pending = store.deletedCount() > 0 || store.modifiedCount() > 0;
-    if (confirmUnsavedChanges(pending, [this] { return writeChanges(QStringLiteral("数据保存出错,请查明是否主键重复!")); }))
-        close();
+    return gridHasUnsavedChanges(*m_dw1);
+}
+
+bool ContactsWindow::saveBeforeClose()
+{
+    return writeChanges(QStringLiteral("数据保存出错,请查明是否主键重复!"));
 }
 
 } // namespace qv

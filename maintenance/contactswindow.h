@@ -1,9 +1,8 @@
 #pragma once
 
 #include "data/pinyin.h"
+#include "platform/editablewindow.h"
 #include "platform/reportdef.h"
-
-#include <QWidget>
 
 class QLabel;
 class QPushButton;
@@ -19,7 +18,7 @@ ReportDef contactsDefinition();
 
 // w_wlrywh, "往来人员设置": the contacts in one editable grid, saved at once.
 // The pinyin code of a row follows its name on every change of the row.
-class ContactsWindow : public QWidget
+class ContactsWindow : public EditableWindow
 {
     Q_OBJECT
 public:
@@ -30,6 +29,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool hasUnsavedChanges() override;
+    bool saveBeforeClose() override;
 
 private:
     void openWindow();
@@ -38,7 +39,6 @@ private:
     void deleteRow();
     void save();
     void print();
-    void exitWindow();
     // Writes every pending change; on a refusal shows `failureText` and
     // keeps the changes. True when saved.
     bool writeChanges(const QString& failureText);

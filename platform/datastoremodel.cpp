@@ -1,5 +1,6 @@
 #include "datastoremodel.h"
 
+#include "report.h"
 #include "units.h"
 
 #include <QBrush>
@@ -61,13 +62,8 @@ QVariant DataStoreModel::data(const QModelIndex& index, int role) const
     const int column = storeColumn(index.column());
     const ColumnDef& def = m_store->definition().columns[column - 1];
     switch (role) {
-    case Qt::DisplayRole: {
-        const QString text = m_store->getItemString(row, column);
-        for (const CodeValue& code : def.codeTable)
-            if (code.data == text)
-                return code.display;
-        return text;
-    }
+    case Qt::DisplayRole:
+        return cellText(*m_store, row, column);
     case Qt::EditRole: {
         const QVariant v = m_store->getItem(row, column);
         if (def.type == ColumnType::Money)

@@ -68,4 +68,26 @@ QString Dialect::schemaResource() const
     }
 }
 
+QString Dialect::sumInCents(const QString& column) const
+{
+    switch (m_dbms) {
+    case Dbms::SQLite:
+        return QStringLiteral("COALESCE(SUM(CAST(ROUND(%1 * 100) AS INTEGER)), 0)").arg(column);
+    case Dbms::PostgreSQL: // numeric arithmetic is exact already
+        return QStringLiteral("CAST(COALESCE(SUM(%1 * 100), 0) AS BIGINT)").arg(column);
+    default:
+        return QStringLiteral("COALESCE(SUM(CAST(ROUND(%1 * 100, 0) AS BIGINT)), 0)").arg(column);
+    }
+}
+
+Money Dialect::sumFromCents(const QVariant& cents)
+{
+    // Some drivers hand a BIGINT back as text or as a whole double.
+    bool ok = false;
+    const qlonglong n = cents.toLongLong(&ok);
+    if (ok)
+        return Money::fromCents(n);
+    return Money::fromCents(qRound64(cents.toDouble()));
+}
+
 } // namespace qv

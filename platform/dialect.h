@@ -1,6 +1,9 @@
 #pragma once
 
+#include "money.h"
+
 #include <QString>
+#include <QVariant>
 
 namespace qv {
 
@@ -25,6 +28,13 @@ public:
 
     // The DDL file in the resources for this database.
     QString schemaResource() const;
+
+    // A SELECT expression summing a money column as whole cents, 0 over no
+    // rows, exact on every database: SQLite adds NUMERIC values as doubles,
+    // which drift by cents over large ledgers, so each amount is made an
+    // integer of cents before it is added. Read the result with sumFromCents.
+    QString sumInCents(const QString& column) const;
+    static Money sumFromCents(const QVariant& cents);
 
 private:
     Dbms m_dbms;

@@ -8,6 +8,13 @@ namespace qv {
 
 std::optional<Money> Money::parse(QStringView text)
 {
+    bool tooLarge = false;
+    return parse(text, tooLarge);
+}
+
+std::optional<Money> Money::parse(QStringView text, bool& tooLarge)
+{
+    tooLarge = false;
     QStringView s = text.trimmed();
     bool negative = false;
     if (!s.isEmpty() && (s.front() == u'-' || s.front() == u'+')) {
@@ -34,6 +41,8 @@ std::optional<Money> Money::parse(QStringView text)
                 return std::nullopt;
     }
 
+    // The whole text is read before its size is judged, so that a slip in it
+    // is reported as a slip and not as an amount too large.
     qint64 units = 0;
     int digits = 0;
     for (QChar c : whole) {
@@ -43,9 +52,8 @@ std::optional<Money> Money::parse(QStringView text)
             return std::nullopt;
         if (units == 0 && c == u'0')
             continue;
-        if (++digits > 12)
-            return std::nullopt;
-        units = units * 10 + (c.unicode() - u'0');
+        if (++digits <= 13)
+            units = units * 10 + (c.unicode() - u'0');
     }
     qint64 cents = 0;
     for (qsizetype i = 0; i < 2; ++i) {
@@ -58,9 +66,22 @@ std::optional<Money> Money::parse(QStringView text)
         }
     }
     const qint64 total = units * 100 + cents;
-    if (total > maxCents)
+    if (digits > 12 || total > maxCents) {
+        tooLarge = true;
         return std::nullopt;
+    }
     return Money(negative ? -total : total);
+}
+
+std::optional<QString> Money::inputProblem(QStringView text, const QString& fieldCaption)
+{
+    bool tooLarge = false;
+    if (parse(text, tooLarge))
+        return std::nullopt;
+    if (tooLarge)
+        return QStringLiteral("金额太大：%1最多为 %2，请重新输入。")
+            .arg(fieldCaption, Money(maxCents).format(u"#,##0.00"));
+    return QStringLiteral("%1“%2”不是有效的金额，请重新输入。").arg(fieldCaption, text.trimmed().toString());
 }
 
 std::optional<Money> Money::fromVariant(const QVariant& value)

@@ -27,6 +27,11 @@ public:
     // amount beyond maxCents yield nothing.
     static std::optional<Money> parse(QStringView text);
 
+    // Why a typed text is no amount, in the words the operator reads, naming
+    // the field: an amount beyond the column says so with the limit, anything
+    // else that it is not an amount. Nothing when the text parses.
+    static std::optional<QString> inputProblem(QStringView text, const QString& fieldCaption);
+
     // Converts a value read from any SQL driver (integer, double, decimal
     // text). A double is rounded to the nearest cent.
     static std::optional<Money> fromVariant(const QVariant& value);
@@ -61,6 +66,7 @@ public:
 
 private:
     constexpr explicit Money(qint64 cents) : m_cents(cents) {}
+    static std::optional<Money> parse(QStringView text, bool& tooLarge);
     qint64 m_cents = 0;
 };
 

@@ -1,11 +1,16 @@
 #include "printing.h"
 
+#include "chartwidget.h"
 #include "datastore.h"
 #include "messagebox.h"
+#include "report.h"
 
 #include <QAction>
+#include <QChart>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -24,15 +29,6 @@ PreviewRunner g_previewRunner;
 // report prints with the proportions it has on screen.
 constexpr double kInchPerUnit = (830.0 / 3630.0) / 96.0;
 
-QString cellText(const DataStore& store, long row, int column)
-{
-    const QString text = store.getItemString(row, column);
-    for (const CodeValue& code : store.definition().columns[column - 1].codeTable)
-        if (code.data == text)
-            return code.display;
-    return text;
-}
-
 // Where everything goes on the pages; computed once so that the page count
 // is known before the first page is drawn.
 struct PageLayout
@@ -41,6 +37,7 @@ struct PageLayout
     QList<int> columns;   // definition columns, 1-based
     QList<double> widths; // device pixels
     double titleHeight = 0;
+    double fieldsHeight = 0;
     double rowHeight = 0;
     double footerHeight = 0;
     bool hasTotals = false;
@@ -49,7 +46,18 @@ struct PageLayout
     int pages = 0;
 };
 
-PageLayout layOut(const DataStore& store, QPrinter& printer, const QFont& body, const QFont& titleFont)
+QString titleOf(const DataStore& store, const PrintHeading& heading)
+{
+    return heading.title.isEmpty() ? store.definition().title : heading.title;
+}
+
+QString fieldsLine(const PrintHeading& heading)
+{
+    return heading.fields.join(QStringLiteral("    "));
+}
+
+PageLayout layOut(const DataStore& store, QPrinter& printer, const QFont& body, const QFont& titleFont,
+                  const PrintHeading& heading)
 {
     PageLayout l;
     const ReportDef& def = store.definition();
@@ -72,14 +80,15 @@ PageLayout layOut(const DataStore& store, QPrinter& printer, const QFont& body, 
     const QFontMetricsF fm(body, &printer);
     l.rowHeight = fm.height() * 1.5;
     l.footerHeight = fm.height() * 2;
-    l.titleHeight = def.title.isEmpty() ? 0 : QFontMetricsF(titleFont, &printer).height() * 2;
+    l.titleHeight = titleOf(store, heading).isEmpty() ? 0 : QFontMetricsF(titleFont, &printer).height() * 2;
+    l.fieldsHeight = heading.fields.isEmpty() ? 0 : fm.height() * 1.6;
     l.hasTotals = !def.totals.isEmpty();
 
     const double usable = l.area.height() - l.footerHeight;
     long row = 1;
     const long rows = store.rowCount();
     do {
-        const double top = l.pageStarts.isEmpty() ? l.titleHeight : 0;
+        const double top = l.pageStarts.isEmpty() ? l.titleHeight + l.fieldsHeight : 0;
         const long fits = std::max(1L, long((usable - top) / l.rowHeight) - 1); // minus the header row
         l.pageStarts << row;
         row += fits;
@@ -114,16 +123,16 @@ QPrinter& sharedPrinter()
     return *g_printer;
 }
 
-int pageCount(const DataStore& store, QPrinter& printer)
+int pageCount(const DataStore& store, QPrinter& printer, const PrintHeading& heading)
 {
     const QFont body = bodyFont(printer);
     QFont title = body;
     title.setPointSize(14);
     title.setBold(true);
-    return layOut(store, printer, body, title).pages;
+    return layOut(store, printer, body, title, heading).pages;
 }
 
-int printStore(const DataStore& store, QPrinter& printer)
+int printStore(const DataStore& store, QPrinter& printer, const PrintHeading& heading)
 {
     const ReportDef& def = store.definition();
     const QFont body = bodyFont(printer);
@@ -132,7 +141,7 @@ int printStore(const DataStore& store, QPrinter& printer)
     titleFont.setBold(true);
     QFont headerFont = body;
     headerFont.setBold(true);
-    const PageLayout l = layOut(store, printer, body, titleFont);
+    const PageLayout l = layOut(store, printer, body, titleFont, heading);
 
     QPainter p;
     if (!p.begin(&printer))
@@ -163,8 +172,16 @@ int printStore(const DataStore& store, QPrinter& printer)
         if (page == 0 && l.titleHeight > 0) {
             p.setFont(titleFont);
             p.setPen(Qt::black);
-            p.drawText(QRectF(l.area.left(), y, l.area.width(), l.titleHeight), Qt::AlignCenter, def.title);
+            p.drawText(QRectF(l.area.left(), y, l.area.width(), l.titleHeight), Qt::AlignCenter,
+                       titleOf(store, heading));
             y += l.titleHeight;
+        }
+        if (page == 0 && l.fieldsHeight > 0) {
+            p.setFont(body);
+            p.setPen(Qt::black);
+            p.drawText(QRectF(l.area.left(), y, l.area.width(), l.fieldsHeight),
+                       Qt::AlignLeft | Qt::AlignVCenter, fieldsLine(heading));
+            y += l.fieldsHeight;
         }
         drawRow(
             y, [&](int c) { return def.columns[c - 1].caption; }, QColor(230, 230, 230), true);
@@ -180,17 +197,16 @@ int printStore(const DataStore& store, QPrinter& printer)
         }
         if (page + 1 == l.pages && l.hasTotals) {
             p.setFont(headerFont);
-            double x = l.area.left();
-            for (int i = 0; i < l.columns.size(); ++i) {
-                const ColumnDef& col = def.columns[l.columns[i] - 1];
-                for (const TotalDef& total : def.totals) {
-                    if (total.column.compare(col.name, Qt::CaseInsensitive) != 0)
-                        continue;
-                    const QString text = store.totalText(total);
-                    p.drawText(QRectF(x, y, l.widths[i], l.rowHeight).adjusted(pad, 0, -pad, 0),
-                               int(Qt::AlignRight | Qt::AlignVCenter | Qt::TextDontClip), text);
-                }
-                x += l.widths[i];
+            p.setPen(Qt::black);
+            for (const TotalCell& cell : totalsLine(store)) {
+                const int i = int(l.columns.indexOf(cell.column));
+                if (i < 0)
+                    continue;
+                double x = l.area.left();
+                for (int k = 0; k < i; ++k)
+                    x += l.widths[k];
+                p.drawText(QRectF(x, y, l.widths[i], l.rowHeight).adjusted(pad, 0, -pad, 0),
+                           int(cell.alignment | Qt::TextDontClip), cell.text);
             }
         }
         p.setFont(body);
@@ -202,40 +218,39 @@ int printStore(const DataStore& store, QPrinter& printer)
     return l.pages;
 }
 
-int printStoreToPdf(const DataStore& store, const QString& fileName, QString* error)
+namespace {
+
+using Render = std::function<int(QPrinter&)>;
+
+int renderToPdf(const Render& render, const QString& docName, const QString& fileName, QString* error)
 {
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setOutputFileName(fileName);
     pdf.setPageLayout(sharedPrinter().pageLayout());
-    pdf.setDocName(store.definition().title.isEmpty() ? store.definition().name : store.definition().title);
-    const int pages = printStore(store, pdf);
+    pdf.setDocName(docName);
+    const int pages = render(pdf);
     if (pages < 0 && error)
         *error = QStringLiteral("不能写入文件“%1”").arg(fileName);
     return pages;
 }
 
-void setPreviewRunner(PreviewRunner runner)
-{
-    g_previewRunner = std::move(runner);
-}
-
-void printPreview(const DataStore& store, QWidget* parent)
+void previewDocument(const Render& render, const QString& docName, QWidget* parent)
 {
     QPrintPreviewDialog dialog(&sharedPrinter(), parent);
     dialog.setWindowTitle(QStringLiteral("打印预览"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&store](QPrinter* printer) { printStore(store, *printer); });
+                     [&render](QPrinter* printer) { render(*printer); });
     if (auto* toolbar = dialog.findChild<QToolBar*>()) {
         auto* savePdf = toolbar->addAction(QStringLiteral("另存为PDF"));
         savePdf->setObjectName(QStringLiteral("savePdf"));
-        QObject::connect(savePdf, &QAction::triggered, &dialog, [&dialog, &store] {
+        QObject::connect(savePdf, &QAction::triggered, &dialog, [&dialog, &render, &docName] {
             const QString file = QFileDialog::getSaveFileName(&dialog, QStringLiteral("另存为PDF"), QString(),
                                                               QStringLiteral("PDF (*.pdf)"));
             if (file.isEmpty())
                 return;
             QString error;
-            if (printStoreToPdf(store, file, &error) < 0)
+            if (renderToPdf(render, docName, file, &error) < 0)
                 messagebox(QStringLiteral("错误"), error, Icon::StopSign);
         });
     }
@@ -243,6 +258,87 @@ void printPreview(const DataStore& store, QWidget* parent)
         g_previewRunner(dialog);
     else
         dialog.exec();
+}
+
+QString docNameOf(const DataStore& store, const PrintHeading& heading)
+{
+    const QString title = titleOf(store, heading);
+    return title.isEmpty() ? store.definition().name : title;
+}
+
+} // namespace
+
+int printStoreToPdf(const DataStore& store, const QString& fileName, QString* error,
+                    const PrintHeading& heading)
+{
+    return renderToPdf([&](QPrinter& printer) { return printStore(store, printer, heading); },
+                       docNameOf(store, heading), fileName, error);
+}
+
+int printChart(const ChartData& chart, QPrinter& printer, const PrintHeading& heading)
+{
+    const QFont body = bodyFont(printer);
+    QPainter p;
+    if (!p.begin(&printer))
+        return -1;
+    const QRectF paint = printer.pageLayout().paintRectPixels(printer.resolution());
+    QRectF area(0, 0, paint.width(), paint.height());
+    const QFontMetricsF fm(body, &printer);
+    p.setFont(body);
+    p.setPen(Qt::black);
+    if (!heading.fields.isEmpty()) {
+        p.drawText(QRectF(area.left(), area.top(), area.width(), fm.height() * 1.6),
+                   Qt::AlignLeft | Qt::AlignVCenter, fieldsLine(heading));
+        area.setTop(area.top() + fm.height() * 2);
+    }
+    const double footer = fm.height() * 2;
+    p.drawText(QRectF(area.left(), area.bottom() - footer, area.width(), footer), Qt::AlignCenter,
+               QStringLiteral("第 %1 页 共 %2 页").arg(1).arg(1));
+    area.setBottom(area.bottom() - footer);
+
+    // The chart is laid out at screen size and scaled onto the page, so its
+    // fonts keep their proportions to the drawing on paper as on screen.
+    const double aspect = 0.75;
+    QRectF target = area;
+    if (target.height() > target.width() * aspect)
+        target.setHeight(target.width() * aspect);
+    QSizeF logical(560, 560 * aspect);
+    QGraphicsScene scene;
+    QChart* qchart = buildChart(chart);
+    if (!heading.title.isEmpty())
+        qchart->setTitle(heading.title);
+    scene.addItem(qchart);
+    qchart->setGeometry(QRectF(QPointF(0, 0), logical));
+    if (qchart->layout())
+        qchart->layout()->activate();
+    scene.render(&p, target, QRectF(QPointF(0, 0), logical));
+    p.end();
+    return 1;
+}
+
+int printChartToPdf(const ChartData& chart, const QString& fileName, QString* error,
+                    const PrintHeading& heading)
+{
+    const QString title = heading.title.isEmpty() ? chart.title : heading.title;
+    return renderToPdf([&](QPrinter& printer) { return printChart(chart, printer, heading); }, title,
+                       fileName, error);
+}
+
+void setPreviewRunner(PreviewRunner runner)
+{
+    g_previewRunner = std::move(runner);
+}
+
+void printPreview(const DataStore& store, QWidget* parent, const PrintHeading& heading)
+{
+    previewDocument([&](QPrinter& printer) { return printStore(store, printer, heading); },
+                    docNameOf(store, heading), parent);
+}
+
+void printPreview(const ChartData& chart, QWidget* parent, const PrintHeading& heading)
+{
+    previewDocument([&](QPrinter& printer) { return printChart(chart, printer, heading); },
+                    heading.title.isEmpty() ? chart.title : heading.title, parent);
 }
 
 } // namespace qv

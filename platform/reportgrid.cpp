@@ -2,6 +2,7 @@
 
 #include "gbktext.h"
 #include "messagebox.h"
+#include "report.h"
 #include "transaction.h"
 #include "units.h"
 
@@ -10,11 +11,13 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDate>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QValidator>
 
 namespace qv {
@@ -114,11 +117,15 @@ protected:
         p.setPen(palette().color(QPalette::WindowText));
         p.drawLine(0, 0, width(), 0);
         const int offset = m_grid->verticalHeader()->isVisible() ? m_grid->verticalHeader()->width() : 0;
-        for (const auto& [column, text] : m_grid->totalsTexts()) {
+        const QList<Qt::Alignment> alignments = m_grid->totalsAlignments();
+        const auto texts = m_grid->totalsTexts();
+        for (int i = 0; i < texts.size(); ++i) {
+            const auto& [column, text] = texts[i];
             const QHeaderView* header = m_grid->horizontalHeader();
             const int x = offset + m_grid->frameWidth() + header->sectionViewportPosition(column);
-            const QRect cell(x, 0, header->sectionSize(column) - 4, height());
-            p.drawText(cell, Qt::AlignRight | Qt::AlignVCenter | Qt::TextDontClip, text);
+            const QRect cell(x + 2, 0, header->sectionSize(column) - 4, height());
+            p.drawText(cell, int(alignments.value(i, Qt::AlignRight | Qt::AlignVCenter) | Qt::TextDontClip),
+                       text);
         }
     }
 
@@ -126,7 +133,41 @@ private:
     ReportGrid* m_grid;
 };
 
+QString captionOf(const ColumnDef& column)
+{
+    return column.caption.isEmpty() ? column.name : column.caption;
+}
+
 } // namespace
+
+std::optional<QString> cellRefusal(const ColumnDef& column, const QString& typed)
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    switch (column.type) {
+    case ColumnType::Money:
+        if (!Money::parse(text))
+            return QStringLiteral("不是金额（例如 1,250.00）");
+        break;
+    case ColumnType::Integer: {
+        bool ok = false;
+        text.toLongLong(&ok);
+        if (!ok)
+            return QStringLiteral("不是整数");
+        break;
+    }
+    case ColumnType::Date:
+        if (text.size() != 8 || !QDate::fromString(text, QStringLiteral("yyyyMMdd")).isValid())
+            return QStringLiteral("不是日期（八位数字，例如 20240131）");
+        break;
+    case ColumnType::Text:
+        if (auto message = gbk::checkField(typed, column.gbkWidth, captionOf(column)))
+            return message;
+        break;
+    }
+    return std::nullopt;
+}
 
 // ---------------------------------------------------------------- GbkLineEdit
 
@@ -229,16 +270,25 @@ void ReportGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model
 {
     const long row = index.row() + 1;
     const int column = m_owner->dataModel()->storeColumn(index.column());
+    const ColumnDef& def = m_owner->store().definition().columns[column - 1];
     const QVariant before = m_owner->store().getItem(row, column);
+    QString typed;
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         if (combo->currentIndex() < 0)
             return;
+        typed = combo->currentText();
         m_lastCommitOk = model->setData(index, combo->currentData(), Qt::EditRole);
-    } else if (auto* line = qobject_cast<GbkLineEdit*>(editor)) {
-        m_lastCommitOk = model->setData(index, line->text(), Qt::EditRole);
+    } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        typed = line->text();
+        const std::optional<QString> reason = cellRefusal(def, typed);
+        m_lastCommitOk = !reason && model->setData(index, typed, Qt::EditRole);
     } else {
         QStyledItemDelegate::setModelData(editor, model, index);
         m_lastCommitOk = true;
+    }
+    if (!m_lastCommitOk) {
+        m_owner->reportRefusedCell(def, typed);
+        return;
     }
     m_owner->notifyEdited(row, column, before);
 }
@@ -295,12 +345,41 @@ ReportGrid::~ReportGrid()
     setModel(nullptr);
 }
 
+int ReportGrid::readableWidth(const ColumnDef& column) const
+{
+    int width = units::toPixelsX(column.widthUnits);
+    if (column.type != ColumnType::Text)
+        return width;
+    // Designed widths assumed a smaller face than the CJK fonts of today's
+    // desktops; a caption or a name cut in half is unreadable, so a text
+    // column is never narrower than its caption, and a short one (a name,
+    // a code, a category: up to 16 bytes) shows its whole width of Chinese.
+    const QStyle* s = style();
+    const int headerMargin = 2 * s->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader()) + 4;
+    width =
+        std::max(width, horizontalHeader()->fontMetrics().horizontalAdvance(column.caption) + headerMargin);
+    if (column.gbkWidth > 0 && column.gbkWidth <= kWholeTextBytes) {
+        const int cellMargin = 2 * (s->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 4;
+        const QString widest(column.gbkWidth / 2, QChar(0x6C49)); // 汉, a full-width character
+        width = std::max(width, fontMetrics().horizontalAdvance(widest) + cellMargin);
+    }
+    return width;
+}
+
 void ReportGrid::applyColumnWidths()
 {
     const auto& columns = m_store->definition().columns;
     for (int vc = 0; vc < m_model->columnCount(); ++vc)
-        horizontalHeader()->resizeSection(vc,
-                                          units::toPixelsX(columns[m_model->storeColumn(vc) - 1].widthUnits));
+        horizontalHeader()->resizeSection(vc, readableWidth(columns[m_model->storeColumn(vc) - 1]));
+}
+
+void ReportGrid::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+        applyColumnWidths();
+    }
 }
 
 void ReportGrid::afterReset()
@@ -422,6 +501,43 @@ void ReportGrid::notifyEdited(long row, int storeColumn, const QVariant& before)
     m_accepting = wasAccepting;
 }
 
+void ReportGrid::reportRefusedCell(const ColumnDef& column, const QString& typed)
+{
+    const QString caption = captionOf(column);
+    QString text = QStringLiteral("“%1”一栏不能填“%2”").arg(caption, typed);
+    if (auto reason = cellRefusal(column, typed))
+        text = withReason(text, *reason);
+    // Asked for by a save, the message comes before the save gives up; when
+    // the operator merely left the cell, after the view has finished with it.
+    if (m_accepting) {
+        messagebox(QStringLiteral("提示"), text, Icon::Exclamation);
+        return;
+    }
+    QTimer::singleShot(0, this, [text] { messagebox(QStringLiteral("提示"), text, Icon::Exclamation); });
+}
+
+std::optional<QString> ReportGrid::checkRequired(const QStringList& columns)
+{
+    const ReportDef& def = m_store->definition();
+    for (long row = 1; row <= m_store->rowCount(); ++row) {
+        if (m_store->rowStatus(row) == RowStatus::NotModified || m_store->rowStatus(row) == RowStatus::New)
+            continue;
+        for (const QString& name : columns) {
+            if (!m_store->getItemString(row, name).trimmed().isEmpty())
+                continue;
+            const int c = def.columnIndex(name);
+            const QString caption = c ? captionOf(def.columns[c - 1]) : name;
+            const QModelIndex cell = cellIndex(row, name);
+            if (cell.isValid()) {
+                setCurrentIndex(cell);
+                scrollTo(cell);
+            }
+            return QStringLiteral("第%1行的“%2”是空的").arg(row).arg(caption);
+        }
+    }
+    return std::nullopt;
+}
+
 void ReportGrid::setRowFocusIndicator(FocusIndicator indicator)
 {
     m_indicator = indicator;
@@ -445,28 +561,51 @@ void ReportGrid::setReadOnly(bool readOnly)
 void ReportGrid::setTotalsVisible(bool visible)
 {
     m_totalsVisible = visible;
-    if (visible && !m_footer)
+    if (visible && !m_footer) {
         m_footer = new TotalsFooter(this);
+        m_footer->setObjectName(QStringLiteral("totals"));
+    }
     if (m_footer)
         m_footer->setVisible(visible);
-    setViewportMargins(0, 0, 0, visible ? fontMetrics().height() + 8 : 0);
+    updateGeometries();
+}
+
+int ReportGrid::footerHeight() const
+{
+    return fontMetrics().height() + 8;
+}
+
+void ReportGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    // The table view sets its margins for the headers here and would take
+    // back the room of the totals line.
+    if (m_totalsVisible) {
+        const QMargins m = viewportMargins();
+        if (m.bottom() != footerHeight())
+            setViewportMargins(m.left(), m.top(), m.right(), footerHeight());
+    }
     placeFooter();
 }
 
 QList<QPair<int, QString>> ReportGrid::totalsTexts() const
 {
     QList<QPair<int, QString>> texts;
-    const ReportDef& def = m_store->definition();
-    for (const TotalDef& total : def.totals) {
-        const int c = def.columnIndex(total.column);
-        if (!c)
-            continue;
-        const int vc = m_model->viewColumn(c);
-        if (vc < 0)
-            continue;
-        texts.append({vc, m_store->totalText(total)});
+    for (const TotalCell& cell : totalsLine(*m_store)) {
+        const int vc = m_model->viewColumn(cell.column);
+        if (vc >= 0)
+            texts.append({vc, cell.text});
     }
     return texts;
+}
+
+QList<Qt::Alignment> ReportGrid::totalsAlignments() const
+{
+    QList<Qt::Alignment> alignments;
+    for (const TotalCell& cell : totalsLine(*m_store))
+        if (m_model->viewColumn(cell.column) >= 0)
+            alignments.append(cell.alignment);
+    return alignments;
 }
 
 void ReportGrid::placeFooter()
@@ -474,8 +613,7 @@ void ReportGrid::placeFooter()
     if (!m_footer || !m_totalsVisible)
         return;
     const QRect vp = viewport()->geometry();
-    const int h = fontMetrics().height() + 8;
-    m_footer->setGeometry(frameWidth(), vp.bottom() + 1, width() - 2 * frameWidth(), h);
+    m_footer->setGeometry(frameWidth(), vp.bottom() + 1, width() - 2 * frameWidth(), footerHeight());
     m_footer->raise();
 }
 
@@ -505,6 +643,16 @@ void ReportGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
 void ReportGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
+    // A cell made current while the grid was still small (a window being
+    // laid out) scrolled it sideways; with room now, show the first columns
+    // again as long as the current cell stays in view.
+    if (horizontalScrollBar()->value() > 0) {
+        const QModelIndex current = currentIndex();
+        const int column = current.isValid() ? current.column() : 0;
+        const QHeaderView* header = horizontalHeader();
+        if (header->sectionPosition(column) + header->sectionSize(column) <= viewport()->width())
+            horizontalScrollBar()->setValue(0);
+    }
     placeFooter();
 }
 

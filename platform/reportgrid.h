@@ -10,6 +10,7 @@
 #include <QTableView>
 
 #include <memory>
+#include <optional>
 
 class QComboBox;
 
@@ -43,6 +44,10 @@ private:
 };
 
 class ReportGrid;
+
+// Why a typed cell cannot be taken (not a number, not a date, too wide for
+// its column...), or nothing when it can.
+std::optional<QString> cellRefusal(const ColumnDef& column, const QString& typed);
 
 // Editors of a ReportGrid's cells: GBK-limited lines for text, a choice of
 // display values for code tables, and the rows of a drop-down definition.
@@ -121,11 +126,24 @@ public:
     bool totalsVisible() const { return m_totalsVisible; }
     // The totals line as shown: (view column, text) for each total.
     QList<QPair<int, QString>> totalsTexts() const;
+    // How each of those texts sits in its cell.
+    QList<Qt::Alignment> totalsAlignments() const;
+
+    // A column's on-screen width: its designed width, widened so that the
+    // caption and a short text are never cut.
+    int readableWidth(const ColumnDef& column) const;
 
     // The view column of a definition column name (-1 when hidden).
     int viewColumn(const QString& column) const;
     QModelIndex cellIndex(long row, const QString& column) const;
 
+    // Rows inserted or changed whose cell in one of `columns` is empty: the
+    // first one becomes current and is named ("第2行的“性别”是空的").
+    std::optional<QString> checkRequired(const QStringList& columns);
+
+    // Called by the delegate when the store could not take a typed cell:
+    // tells the operator why, naming the column.
+    void reportRefusedCell(const ColumnDef& column, const QString& typed);
     // Called by the delegate after a user's edit reached the store.
     void notifyEdited(long row, int storeColumn, const QVariant& before);
     ReportGridDelegate* cellDelegate() const { return m_delegate; }
@@ -138,11 +156,16 @@ signals:
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
 
 private:
+    // Text columns up to this many bytes are shown whole.
+    static constexpr int kWholeTextBytes = 16;
     void applyColumnWidths();
     void placeFooter();
+    int footerHeight() const;
     void afterReset();
 
     std::unique_ptr<DataStore> m_store;

@@ -3,6 +3,7 @@
 #include "money.h"
 #include "variants.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -13,6 +14,11 @@
 
 #ifdef QUORVEL_SQLITE_NATIVE_READ
 #include <sqlite3.h>
+#endif
+
+#ifdef QUORVEL_ODBC_CONNECTION_CHECK
+#include <sql.h>
+#include <sqlext.h>
 #endif
 
 #include <atomic>
@@ -75,6 +81,11 @@ Transaction::Transaction()
 
 Transaction::~Transaction()
 {
+    // The global connection is destroyed among the program's last statics,
+    // after Qt's registry of connections may be gone; the program closes it
+    // while the application object still lives, so nothing is left to do.
+    if (!QCoreApplication::instance())
+        return;
     disconnect();
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
@@ -84,7 +95,83 @@ QSqlDatabase Transaction::database() const { return QSqlDatabase::database(m_con
 
 bool Transaction::isConnected() const
 {
-    return QSqlDatabase::contains(m_connectionName) && database().isOpen();
+    return QSqlDatabase::contains(m_connectionName) && (database().isOpen() || m_lost);
+}
+
+namespace {
+
+QString lostText(const QString& driverText)
+{
+    QString text =
+        QStringLiteral("与数据库服务器的连接已断开（服务器重启或网络中断），下一次操作时将重新连接");
+    if (!driverText.isEmpty())
+        text += u'\n' + driverText;
+    return text;
+}
+
+bool connectionGone(const QSqlDatabase& db)
+{
+    // The PostgreSQL driver closes its side when it finds the server gone.
+    if (!db.isOpen())
+        return true;
+#ifdef QUORVEL_ODBC_CONNECTION_CHECK
+    // ODBC keeps the handle open; the driver manager knows whether it died.
+    if (db.driverName() == QLatin1String("QODBC")) {
+        const QVariant handle = db.driver()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "void*") == 0) {
+            SQLHDBC hdbc = *static_cast<SQLHDBC const*>(handle.constData());
+            SQLUINTEGER dead = SQL_CD_FALSE;
+            if (hdbc && SQL_SUCCEEDED(SQLGetConnectAttr(hdbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)))
+                return dead == SQL_CD_TRUE;
+        }
+    }
+#endif
+    return false;
+}
+
+} // namespace
+
+void Transaction::noteIfLost(const QString& driverText)
+{
+    if (!QSqlDatabase::contains(m_connectionName) || m_dialect.dbms() == Dbms::SQLite)
+        return;
+    if (!connectionGone(database()))
+        return;
+    m_lost = true;
+    if (m_inTransaction) {
+        m_inTransaction = false;
+        m_transactionCut = true;
+    }
+    SQLErrText = lostText(driverText);
+}
+
+bool Transaction::ensureOpen(const QString& statement)
+{
+    if (!QSqlDatabase::contains(m_connectionName))
+        return fail(QStringLiteral("数据库没有连接"), statement);
+    if (m_transactionCut)
+        return fail(
+            QStringLiteral("与数据库服务器的连接在事务进行中断开，这个事务已经作废：请先回滚，再重做"),
+            statement);
+    if (!m_lost)
+        return database().isOpen() || fail(QStringLiteral("数据库没有连接"), statement);
+    QSqlDatabase db = database();
+    db.close();
+    if (!db.open())
+        return fail(lostText(errorText(db.lastError())), statement);
+    afterOpen(db);
+    m_lost = false;
+    return true;
+}
+
+void Transaction::afterOpen(QSqlDatabase& db)
+{
+    if (m_dialect.dbms() == Dbms::PostgreSQL) {
+        // The ledger's texts are Unicode on the wire whatever the server's
+        // locale; GBK limits are checked by the program.
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SET client_encoding TO 'UTF8'"));
+    }
 }
 
 bool Transaction::fail(const QString& text, const QString& statement)
@@ -149,6 +236,8 @@ bool Transaction::connect(OpenMode mode)
     QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_connectionName);
     m_dialect = Dialect(dbms);
     m_inTransaction = false;
+    m_lost = false;
+    m_transactionCut = false;
 
     bool ok = false;
     switch (dbms) {
@@ -162,12 +251,8 @@ bool Transaction::connect(OpenMode mode)
         db.setPassword(LogID.isEmpty() ? DBPass : LogPass);
         db.setConnectOptions(QStringLiteral("connect_timeout=5"));
         ok = db.open() || fail(errorText(db.lastError()));
-        if (ok) {
-            // The ledger's texts are Unicode on the wire whatever the server's
-            // locale; GBK limits are checked by the program.
-            QSqlQuery q(db);
-            q.exec(QStringLiteral("SET client_encoding TO 'UTF8'"));
-        }
+        if (ok)
+            afterOpen(db);
         break;
     }
     case Dbms::ODBC: {
@@ -205,6 +290,8 @@ bool Transaction::disconnect()
         }
     }
     m_inTransaction = false;
+    m_lost = false;
+    m_transactionCut = false;
     QSqlDatabase::removeDatabase(m_connectionName);
     succeed({});
     return true;
@@ -214,26 +301,34 @@ bool Transaction::begin()
 {
     if (m_inTransaction)
         return true;
-    if (!isConnected())
-        return fail(QStringLiteral("数据库没有连接"));
+    if (!ensureOpen(QStringLiteral("BEGIN")))
+        return false;
     QSqlDatabase db = database();
-    if (!db.transaction())
-        return fail(errorText(db.lastError()), QStringLiteral("BEGIN"));
+    if (!db.transaction()) {
+        fail(errorText(db.lastError()), QStringLiteral("BEGIN"));
+        noteIfLost(SQLErrText);
+        return false;
+    }
     m_inTransaction = true;
     return true;
 }
 
 bool Transaction::commit()
 {
-    if (!isConnected())
+    if (m_transactionCut)
+        return ensureOpen(QStringLiteral("COMMIT"));
+    if (!QSqlDatabase::contains(m_connectionName))
         return fail(QStringLiteral("数据库没有连接"));
     if (!m_inTransaction) {
         succeed(QStringLiteral("COMMIT"));
         return true;
     }
     QSqlDatabase db = database();
-    if (!db.commit())
-        return fail(errorText(db.lastError()), QStringLiteral("COMMIT"));
+    if (!db.commit()) {
+        fail(errorText(db.lastError()), QStringLiteral("COMMIT"));
+        noteIfLost(SQLErrText);
+        return false;
+    }
     m_inTransaction = false;
     succeed(QStringLiteral("COMMIT"));
     return true;
@@ -241,26 +336,34 @@ bool Transaction::commit()
 
 bool Transaction::rollback()
 {
-    if (!isConnected())
+    if (!QSqlDatabase::contains(m_connectionName))
         return fail(QStringLiteral("数据库没有连接"));
+    // A transaction the loss cut off was undone by the server already.
+    m_transactionCut = false;
     if (!m_inTransaction) {
         succeed(QStringLiteral("ROLLBACK"));
         return true;
     }
     QSqlDatabase db = database();
     m_inTransaction = false;
-    if (!db.rollback())
-        return fail(errorText(db.lastError()), QStringLiteral("ROLLBACK"));
+    if (!db.rollback()) {
+        fail(errorText(db.lastError()), QStringLiteral("ROLLBACK"));
+        noteIfLost(SQLErrText);
+        // Either way nothing of the transaction remains.
+        if (m_lost) {
+            succeed(QStringLiteral("ROLLBACK"));
+            return true;
+        }
+        return false;
+    }
     succeed(QStringLiteral("ROLLBACK"));
     return true;
 }
 
 std::optional<QSqlQuery> Transaction::run(const QString& sql, const QVariantList& values)
 {
-    if (!isConnected()) {
-        fail(QStringLiteral("数据库没有连接"), sql);
+    if (!ensureOpen(sql))
         return std::nullopt;
-    }
     QSqlQuery query(database());
     query.setForwardOnly(true);
     // Decimals arrive as text so that money is read exactly.
@@ -276,6 +379,7 @@ std::optional<QSqlQuery> Transaction::run(const QString& sql, const QVariantList
     }
     if (!ok) {
         fail(errorText(query.lastError()), sql);
+        noteIfLost(SQLErrText);
         return std::nullopt;
     }
     succeed(sql);
@@ -358,10 +462,8 @@ bool bindNative(sqlite3_stmt* stmt, const QVariantList& values)
 int Transaction::selectRows(const QString& sql, const QVariantList& values,
                             const std::function<void(const ResultRow&)>& onRow)
 {
-    if (!isConnected()) {
-        fail(QStringLiteral("数据库没有连接"), sql);
+    if (!ensureOpen(sql))
         return -1;
-    }
 #ifdef QUORVEL_SQLITE_NATIVE_READ
     if (sqlite3* db = nativeSqlite(database())) {
         // Cells are read where SQLite keeps them; nothing is copied unless
@@ -480,6 +582,18 @@ int Transaction::selectRows(const QString& sql, const QVariantList& values,
     }
     SQLNRows = rows;
     return 0;
+}
+
+int Transaction::selectRows(const QString& sql, const QVariantList& values,
+                            const std::function<void(QVector<QVariant>&&)>& onRow)
+{
+    const std::function<void(const ResultRow&)> asValues = [&onRow](const ResultRow& row) {
+        QVector<QVariant> cells(row.count());
+        for (int c = 0; c < cells.size(); ++c)
+            cells[c] = row.value(c);
+        onRow(std::move(cells));
+    };
+    return selectRows(sql, values, asValues);
 }
 
 Transaction& sqlca()

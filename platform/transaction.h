@@ -71,6 +71,14 @@ public:
     bool rollback();
     bool inTransaction() const { return m_inTransaction; }
 
+    // A server connection can go away under the program (the server
+    // restarted, the network dropped). The statement that finds out fails
+    // with a text saying so; the next one reconnects before it runs. A
+    // transaction the loss cut off is gone: every statement fails until the
+    // caller has rolled back, so that half of a save is never committed
+    // through the new connection.
+    bool connectionLost() const { return m_lost; }
+
     // Embedded SQL. Values are always bound, never spliced. `?` placeholders.
     // INSERT, UPDATE, DELETE (and DDL): 0 or -1; SQLNRows holds the rows hit.
     int execute(const QString& sql, const QVariantList& values = {});
@@ -86,6 +94,11 @@ public:
     // reading a large ledger several times slower than the database itself.
     int selectRows(const QString& sql, const QVariantList& values,
                    const std::function<void(const ResultRow& row)>& onRow);
+    // The same with each row as one value per column (null, qlonglong,
+    // double, QString): simpler for a few rows; a caller keeping many reads
+    // the ResultRow form.
+    int selectRows(const QString& sql, const QVariantList& values,
+                   const std::function<void(QVector<QVariant>&& row)>& onRow);
 
     const Dialect& dialect() const { return m_dialect; }
     QSqlDatabase database() const;
@@ -99,10 +112,19 @@ private:
     void succeed(const QString& statement);
     std::optional<QSqlQuery> run(const QString& sql, const QVariantList& values);
     bool connectSQLite(QSqlDatabase& db, OpenMode mode);
+    void afterOpen(QSqlDatabase& db);
+    // Before a statement: fails on a cut transaction, reconnects once after
+    // a loss outside a transaction.
+    bool ensureOpen(const QString& statement);
+    // After a failure: when the connection itself went away, records the
+    // loss and says so in SQLErrText above the driver's text.
+    void noteIfLost(const QString& driverText);
 
     QString m_connectionName;
     Dialect m_dialect;
     bool m_inTransaction = false;
+    bool m_lost = false;
+    bool m_transactionCut = false;
 };
 
 // The global connection of the application.

@@ -1,6 +1,8 @@
 #include "amountedit.h"
 
+#include <QFocusEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 namespace qv {
 
@@ -10,6 +12,9 @@ AmountEdit::AmountEdit(QWidget* parent) : QAbstractSpinBox(parent)
     setAccelerated(true);
     setAmount(Money());
     connect(this, &QAbstractSpinBox::editingFinished, this, &AmountEdit::tidyText);
+    // A click lands on the inner line edit, which places the cursor after the
+    // focus has arrived; the whole text is selected again when it is released.
+    lineEdit()->installEventFilter(this);
 }
 
 QString AmountEdit::display(Money amount)
@@ -25,9 +30,14 @@ std::optional<Money> AmountEdit::amount() const
     return Money::parse(typed);
 }
 
+QString AmountEdit::shown(Money amount) const
+{
+    return hasFocus() ? amount.format(u"0.00") : display(amount);
+}
+
 void AmountEdit::setAmount(Money amount)
 {
-    setAmountText(display(amount));
+    setAmountText(shown(amount));
 }
 
 void AmountEdit::setAmountText(const QString& text)
@@ -47,10 +57,41 @@ void AmountEdit::tidyText()
     // faulty text stays as typed so the operator sees what the save refuses.
     const auto value = amount();
     if (value && *value >= Money()) {
-        const QString shown = display(*value);
-        if (shown != text())
+        if (shown(*value) != text())
             setAmount(*value);
     }
+}
+
+void AmountEdit::focusInEvent(QFocusEvent* event)
+{
+    QAbstractSpinBox::focusInEvent(event);
+    tidyText();
+    selectAll();
+    m_selectOnRelease = event->reason() == Qt::MouseFocusReason;
+}
+
+void AmountEdit::selectAfterClick()
+{
+    // A drag that marked part of the text is the operator's own choice.
+    if (m_selectOnRelease && !lineEdit()->hasSelectedText())
+        selectAll();
+    m_selectOnRelease = false;
+}
+
+void AmountEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    QAbstractSpinBox::mouseReleaseEvent(event);
+    selectAfterClick();
+}
+
+bool AmountEdit::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease) {
+        lineEdit()->event(event);
+        selectAfterClick();
+        return true;
+    }
+    return QAbstractSpinBox::eventFilter(watched, event);
 }
 
 void AmountEdit::stepBy(int steps)
@@ -64,6 +105,8 @@ void AmountEdit::stepBy(int steps)
 
 QAbstractSpinBox::StepEnabled AmountEdit::stepEnabled() const
 {
+    if (isReadOnly())
+        return StepNone;
     const auto value = amount();
     if (!value)
         return StepUpEnabled | StepDownEnabled;

@@ -12,6 +12,11 @@ namespace qv {
 // buttons. The spin range bounds only the buttons; a typed amount outside it
 // stands as typed. The text is never corrected behind the operator's back:
 // what cannot be read as an amount stays visible and the save refuses it.
+//
+// Entering the field, by Tab or by a click, selects its whole text, so that
+// typing replaces the amount instead of running into it. While the field has
+// the focus the amount reads "1250.00", without separators, so that a digit
+// typed or deleted inside it never leaves the groups of three broken.
 class AmountEdit : public QAbstractSpinBox
 {
     Q_OBJECT
@@ -34,9 +39,16 @@ public:
 
 protected:
     StepEnabled stepEnabled() const override;
+    void focusInEvent(QFocusEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void tidyText();
+    QString shown(Money amount) const;
+    void selectAfterClick();
+
+    bool m_selectOnRelease = false;
 
     Money m_minimum = Money::fromCents(1000);
     Money m_maximum = Money::fromCents(10000000000LL);

@@ -1,16 +1,17 @@
 #include "giftform.h"
 
 #include "amountedit.h"
+#include "gifthistory.h"
 
 #include "data/contactpicker.h"
 #include "data/lookups.h"
+#include "platform/dateedit.h"
 #include "platform/gbktext.h"
 #include "platform/messagebox.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
 
 #include <QComboBox>
-#include "platform/dateedit.h"
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -77,8 +78,6 @@ const GiftFormConfig& giftFormConfig(GiftKind kind)
         c.kindText = QStringLiteral("收情");
         c.sign = 1;
         c.zeroMessage = QStringLiteral("收情金额不能为零！");
-        c.focusNameOnOpen = true;
-        c.focusObjectAfterPick = true;
         c.pickerHeightUnits = 460;
         c.downArrowEvent = QStringLiteral("u_keydown");
         return c;
@@ -94,8 +93,6 @@ const GiftFormConfig& giftFormConfig(GiftKind kind)
         c.kindText = QStringLiteral("送情");
         c.sign = -1;
         c.zeroMessage = QStringLiteral("送情金额不能为零！");
-        c.focusNameOnOpen = false;
-        c.focusObjectAfterPick = false;
         c.pickerHeightUnits = 512;
         c.downArrowEvent = QStringLiteral("u_down");
         return c;
@@ -117,22 +114,16 @@ GiftForm::GiftForm(const GiftFormConfig& config, Transaction& transaction, QWidg
     setTabOrderAsDesigned();
 
     connect(m_picker, &ContactPicker::picked, this, &GiftForm::onPicked);
+    // After the picker's own handler, so that a search it starts is known.
+    connect(m_name, &QLineEdit::editingFinished, this, [this] { showHistory(); });
     connect(m_save, &QPushButton::clicked, this, [this] { save(); });
     connect(m_next, &QPushButton::clicked, this, &GiftForm::nextRecord);
     connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
 
-    m_number->setText(newRecordNumber());
     uf_get_sy(*m_reason, m_transaction);
     uf_get_dx(*m_object, m_transaction);
-    m_amount->setAmount(Money());
-    const QDate today = m_clock().date();
-    m_occasionDate->setDate(today);
-    m_giftDate->setDate(today);
-    m_reason->setEditText(kDefaultReason);
-    m_object->setEditText(kDefaultObject);
     m_picker->grid()->hide();
-    m_save->setEnabled(true);
-    m_next->setEnabled(false);
+    resetInput();
 }
 
 GiftForm::~GiftForm() = default;
@@ -199,6 +190,9 @@ void GiftForm::buildControls()
     m_amount->setSpinRange(Money::fromCents(1000), Money::fromCents(10000000000LL));
     m_occasionDate = dateEdit("em_1");
     m_giftDate = dateEdit("em_3");
+    m_history = new QLabel(this);
+    m_history->setObjectName(QStringLiteral("st_10"));
+    m_history->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_save = button(QStringLiteral("存档"), "cb_1");
     m_next = button(QStringLiteral("下一个"), "cb_2");
     m_exit = button(QStringLiteral("退出"), "cb_3");
@@ -237,6 +231,7 @@ void GiftForm::placeControls()
     m_amount->setGeometry(at(2437, 476, 553, 100));
     m_giftDate->setGeometry(at(2437, 816, 562, 100));
     m_occasionDate->setGeometry(at(1536, 812, 539, 100));
+    m_history->setGeometry(at(183, 950, 2950, 84));
     m_save->setGeometry(at(1019, 1256, 434, 108));
     m_next->setGeometry(at(1454, 1256, 434, 108));
     m_exit->setGeometry(at(1888, 1256, 434, 108));
@@ -247,11 +242,23 @@ void GiftForm::placeControls()
 
 void GiftForm::setTabOrderAsDesigned()
 {
-    const QList<QWidget*> order = {m_number, m_picker->grid(), m_name,   m_category, m_goods,
-                                   m_reason, m_amount,         m_object, m_giftDate, m_occasionDate,
-                                   m_save,   m_next,           m_exit};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    m_tabOrder = {m_number, m_picker->grid(), m_name,         m_category, m_goods, m_reason, m_amount,
+                  m_object, m_giftDate,       m_occasionDate, m_save,     m_next,  m_exit};
+    for (qsizetype i = 1; i < m_tabOrder.size(); ++i)
+        setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
+}
+
+void GiftForm::focusAfterName()
+{
+    // The grid that had the keyboard is hidden now; keys typed on must land
+    // in the next field, never in a widget no one can see.
+    for (qsizetype i = m_tabOrder.indexOf(m_name) + 1; i < m_tabOrder.size(); ++i) {
+        QWidget* w = m_tabOrder[i];
+        if (w->isEnabled() && w->isVisibleTo(this) && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
 }
 
 void GiftForm::showEvent(QShowEvent* event)
@@ -259,8 +266,7 @@ void GiftForm::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!m_focusedOnce) {
         m_focusedOnce = true;
-        if (m_config.focusNameOnOpen)
-            m_name->setFocus(Qt::OtherFocusReason);
+        m_name->setFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -271,15 +277,68 @@ QString GiftForm::pattern() const
 
 QString GiftForm::newRecordNumber() const
 {
-    return m_clock().toString(QStringLiteral("yyMMddHHmmss"));
+    return recordNumber(m_clock());
+}
+
+QString GiftForm::recordNumber(const QDateTime& moment)
+{
+    return moment.toString(QStringLiteral("yyMMddHHmmss"));
+}
+
+bool GiftForm::isNumberTaken(const QString& number)
+{
+    // A failed look counts as free: the insert then tells the real reason.
+    QVariantList row;
+    return m_transaction.selectInto(QStringLiteral("SELECT 1 FROM rqwlb WHERE xtbh = ?"), {number}, row) == 0;
+}
+
+QString GiftForm::freeNumber()
+{
+    // The number is a moment; the first free second from now on keeps it one.
+    QDateTime moment = m_clock();
+    QString number = recordNumber(moment);
+    for (int tries = 0; tries < 3600 && isNumberTaken(number); ++tries) {
+        moment = moment.addSecs(1);
+        number = recordNumber(moment);
+    }
+    return number;
 }
 
 void GiftForm::onPicked(const PickedContact& contact)
 {
     m_name->setText(contact.xm);
     m_category->setText(contact.fw);
-    if (m_config.focusObjectAfterPick)
-        m_object->setFocus(Qt::OtherFocusReason);
+    showHistory();
+    focusAfterName();
+}
+
+void GiftForm::showHistory(bool force)
+{
+    const QString name = m_name->text().trimmed();
+    if (name == m_historyName && !force)
+        return;
+    // Letters that list matches in the picker are a pinyin code, not yet a
+    // name: the pick will tell whose exchanges to show.
+    if (name.isEmpty() || m_picker->grid()->isVisible()) {
+        m_history->clear();
+        m_historyName.clear();
+        return;
+    }
+    const auto history = readGiftHistory(m_transaction, name);
+    m_history->setText(history ? describeGiftHistory(*history) : QString());
+    m_historyName = history ? name : QString();
+}
+
+bool GiftForm::confirmNotADuplicate(const QString& name, Money stored, const QString& giftDate)
+{
+    const auto same = findSameGift(m_transaction, name, m_config.kindText, stored, giftDate);
+    if (!same)
+        return true;
+    const QString text =
+        QStringLiteral("可能重复：%1已有一笔同样的%2 %3 元（系统编号 %4，%5 %6）。\n仍要存档吗？")
+            .arg(name, m_config.kindText, same->amount.format(u"#,##0.00"), same->xtbh,
+                 m_config.giftDateLabel, displayDate(same->sq));
+    return messagebox(kTitle, text, Icon::Question, Buttons::YesNo, 2) == 1;
 }
 
 bool GiftForm::refuse(const QString& text)
@@ -290,8 +349,9 @@ bool GiftForm::refuse(const QString& text)
 
 int GiftForm::save()
 {
-    const QString number = m_number->text();
-    const QString name = m_name->text();
+    // Blanks around a name would make " 张三 " a person of its own in every
+    // query; a name of blanks is no name.
+    const QString name = m_name->text().trimmed();
     const QString category = m_category->text();
     const QString reason = m_reason->currentText();
     const QString object = m_object->currentText();
@@ -299,7 +359,6 @@ int GiftForm::save()
     const QString occasionDate = storedDate(m_occasionDate);
     const QString giftDate = storedDate(m_giftDate);
 
-    // Blanks are a name; only nothing at all is refused.
     if (name.isEmpty()) {
         refuse(QStringLiteral("姓名不能为空！"));
         return 0;
@@ -307,8 +366,7 @@ int GiftForm::save()
 
     const auto entered = m_amount->amount();
     if (!entered) {
-        refuse(
-            QStringLiteral("%1“%2”不是有效的金额，请重新输入。").arg(m_config.amountLabel, m_amount->text()));
+        refuse(Money::inputProblem(m_amount->text(), m_config.amountLabel).value_or(m_config.amountLabel));
         return 0;
     }
     // A minus sign typed into a given gift would turn it into money received;
@@ -341,27 +399,75 @@ int GiftForm::save()
         }
     }
 
+    // The field shows the name as it is stored.
+    if (m_name->text() != name)
+        m_name->setText(name);
     const Money stored = m_config.sign < 0 ? -*entered : *entered;
+    if (!confirmNotADuplicate(name, stored, giftDate))
+        return 0;
     const QVariant none(QMetaType::fromType<QString>());
-    const int code = m_transaction.execute(
-        QStringLiteral("INSERT INTO rqwlb (xtbh, xm, fw, lx, sy, dx, je, wp, sj, sq, bm, dh, yd, hj, dz) "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        {number, name, category, m_config.kindText, reason, object, stored.toSqlValue(), goods, occasionDate,
-         giftDate, none, none, none, none, none});
-    // A commit the database refuses is as much a failed save as a refused
-    // insert: the operator must not be told the record is stored.
-    if (code != 0 || !m_transaction.commit()) {
+    // The number was proposed when the form opened; a form saved in the same
+    // second, or this one left open for a while, may have stored it since.
+    // The record then takes the next free number instead of being refused.
+    QString number = m_number->text();
+    for (int attempt = 1;; ++attempt) {
+        if (isNumberTaken(number)) {
+            number = freeNumber();
+            m_number->setText(number);
+        }
+        const int code = m_transaction.execute(
+            QStringLiteral("INSERT INTO rqwlb (xtbh, xm, fw, lx, sy, dx, je, wp, sj, sq, bm, dh, yd, hj, dz) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {number, name, category, m_config.kindText, reason, object, stored.toSqlValue(), goods,
+             occasionDate, giftDate, none, none, none, none, none});
+        // A commit the database refuses is as much a failed save as a refused
+        // insert: the operator must not be told the record is stored.
+        if (code == 0 && m_transaction.commit())
+            break;
+        const QString why = m_transaction.SQLErrText;
         m_transaction.rollback();
-        messagebox(kTitle, QStringLiteral("数据保存出错!"), Icon::StopSign);
+        // On a shared ledger another desk may have taken the number between
+        // the look and the insert; that alone is no reason to fail.
+        if (attempt < 3 && isNumberTaken(number))
+            continue;
+        messagebox(kTitle, withReason(QStringLiteral("数据保存出错!"), why), Icon::StopSign);
         return -1;
     }
     messagebox(kTitle, QStringLiteral("数据保存成功!"), Icon::Information);
-    m_next->setEnabled(true);
-    m_save->setEnabled(false);
+    setSaved(true);
+    showHistory(true);
     return 1;
 }
 
-void GiftForm::nextRecord()
+void GiftForm::setSaved(bool saved)
+{
+    // A stored record cannot be changed from here: fields that still took
+    // keys would show an edit that looks stored and is not.
+    // Read-only fields take the window's colour, so the stored record does
+    // not look like one still being typed.
+    QPalette stored = palette();
+    stored.setColor(QPalette::Base, stored.color(QPalette::Window));
+    auto look = [&](QWidget* w) { w->setPalette(saved ? stored : QPalette()); };
+    for (QLineEdit* e : {m_name, m_category, m_goods}) {
+        e->setReadOnly(saved);
+        look(e);
+    }
+    for (QAbstractSpinBox* s :
+         std::initializer_list<QAbstractSpinBox*>{m_amount, m_occasionDate, m_giftDate}) {
+        s->setReadOnly(saved);
+        look(s);
+    }
+    m_reason->setEnabled(!saved);
+    m_object->setEnabled(!saved);
+    if (saved)
+        m_picker->grid()->hide();
+    m_next->setEnabled(saved);
+    m_save->setEnabled(!saved);
+    // Enter goes on to the next record, and from there into its name.
+    (saved ? static_cast<QWidget*>(m_next) : m_name)->setFocus(Qt::OtherFocusReason);
+}
+
+void GiftForm::resetInput()
 {
     m_number->setText(newRecordNumber());
     m_name->clear();
@@ -373,8 +479,13 @@ void GiftForm::nextRecord()
     const QDate today = m_clock().date();
     m_occasionDate->setDate(today);
     m_giftDate->setDate(today);
-    m_save->setEnabled(true);
-    m_next->setEnabled(false);
+    showHistory();
+    setSaved(false);
+}
+
+void GiftForm::nextRecord()
+{
+    resetInput();
 }
 
 QWidget* createGiftForm(GiftKind kind, Transaction& transaction, QWidget* parent)

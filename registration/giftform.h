@@ -37,8 +37,6 @@ struct GiftFormConfig
     QString kindText;      // stored in rqwlb.lx
     int sign = 1;          // the entered amount is stored times this
     QString zeroMessage;   // shown for an amount of 0
-    bool focusNameOnOpen = false;
-    bool focusObjectAfterPick = false;
     int pickerHeightUnits = 460;
     QString downArrowEvent; // name of the name field's Down-arrow handler
 };
@@ -75,30 +73,42 @@ private:
     void buildControls();
     void placeControls();
     void setTabOrderAsDesigned();
+    void focusAfterName();
     void resetInput();
+    void setSaved(bool saved);
     QString newRecordNumber() const;
+    static QString recordNumber(const QDateTime& moment);
+    bool isNumberTaken(const QString& number);
+    QString freeNumber();
     void onPicked(const PickedContact& contact);
+    // The person's exchanges under the fields; `force` reads them again for
+    // the same name, after a save.
+    void showHistory(bool force = false);
+    bool confirmNotADuplicate(const QString& name, Money stored, const QString& giftDate);
     bool refuse(const QString& text);
 
     GiftFormConfig m_config;
     Transaction& m_transaction;
     Clock m_clock;
     bool m_focusedOnce = false;
+    QList<QWidget*> m_tabOrder;
 
     QGroupBox* m_group = nullptr;
-    QLineEdit* m_number = nullptr;       // sle_1
-    QLineEdit* m_name = nullptr;         // sle_2
-    QLineEdit* m_category = nullptr;     // sle_3
-    QLineEdit* m_goods = nullptr;        // sle_6
-    QComboBox* m_reason = nullptr;       // ddlb_1
-    QComboBox* m_object = nullptr;       // ddlb_2
-    AmountEdit* m_amount = nullptr;      // em_2
+    QLineEdit* m_number = nullptr;      // sle_1
+    QLineEdit* m_name = nullptr;        // sle_2
+    QLineEdit* m_category = nullptr;    // sle_3
+    QLineEdit* m_goods = nullptr;       // sle_6
+    QComboBox* m_reason = nullptr;      // ddlb_1
+    QComboBox* m_object = nullptr;      // ddlb_2
+    AmountEdit* m_amount = nullptr;     // em_2
     DateEdit* m_occasionDate = nullptr; // em_1
     DateEdit* m_giftDate = nullptr;     // em_3
-    QPushButton* m_save = nullptr;       // cb_1
-    QPushButton* m_next = nullptr;       // cb_2
-    QPushButton* m_exit = nullptr;       // cb_3
-    ContactPicker* m_picker = nullptr;   // dw_1
+    QPushButton* m_save = nullptr;      // cb_1
+    QPushButton* m_next = nullptr;      // cb_2
+    QPushButton* m_exit = nullptr;      // cb_3
+    ContactPicker* m_picker = nullptr;  // dw_1
+    QLabel* m_history = nullptr;        // st_10
+    QString m_historyName;              // whose exchanges m_history shows
 };
 
 // The form of either kind on the given connection, for the main frame.

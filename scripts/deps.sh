@@ -7,10 +7,25 @@ run_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev libsqlite3-dev
     fonts-noto-cjk xvfb xauth
+    # report windows export spreadsheets as .xlsx through this library,
+    # which links zlib (the tests also read the workbooks back with it)
+    libxlsxwriter-dev zlib1g-dev
+    # unixODBC's headers: the program asks the driver manager whether an
+    # ODBC connection has died, so that it can reconnect
+    unixodbc-dev
 )
 test_packages=(
     googletest libgtest-dev postgresql sqlite3 poppler-utils
+    # dbms=ODBC is tested against the throw-away PostgreSQL server through
+    # unixODBC and Debian's PostgreSQL ODBC driver
+    unixodbc odbc-postgresql
 )
+
+# Chinese names are typed through the desktop's input method. Qt programs
+# reach fcitx5 only through its Qt 6 front end; ibus needs nothing extra.
+if dpkg-query -W -f='${Status}' fcitx5 2>/dev/null | grep -q "install ok installed"; then
+    run_packages+=(fcitx5-frontend-qt6)
+fi
 
 wanted=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then

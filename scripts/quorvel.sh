@@ -33,4 +33,9 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: start it on a desktop, or headless with: cd $home && xvfb-run -a $top/build/app/quorvel"
     exit 0
 fi
+# A running fcitx5 that the session did not announce to Qt is used anyway,
+# so that names can be typed in Chinese.
+if [ -z "${QT_IM_MODULE:-}" ] && command -v pgrep >/dev/null && pgrep -x fcitx5 >/dev/null; then
+    export QT_IM_MODULE=fcitx
+fi
 exec "$top/build/app/quorvel"

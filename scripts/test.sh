@@ -30,5 +30,15 @@ export QUORVEL_TEST_PG_PORT=54329
 export QUORVEL_TEST_PG_USER=postgres
 export QT_QPA_PLATFORM=offscreen
 
+# dbms=ODBC is tested against the same server through Debian's PostgreSQL
+# ODBC driver, named by its library path in the connection string: no data
+# source has to be set up on the machine.
+odbc_driver="$(dpkg -L odbc-postgresql 2>/dev/null | grep '/psqlodbcw\.so$' | head -n1 || true)"
+if [ -n "$odbc_driver" ]; then
+    export QUORVEL_TEST_ODBC_DRIVER="$odbc_driver"
+else
+    echo "odbc-postgresql is not installed: the ODBC tests are skipped" >&2
+fi
+
 cd "$top/build"
 ctest --output-on-failure --timeout 900 "$@"

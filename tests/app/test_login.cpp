@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <functional>
+
 using namespace qv;
 
 namespace {
@@ -227,6 +229,70 @@ TEST_P(Login, EscapeOnAButtonAndCancelDisconnectAndClose)
     EXPECT_TRUE(second.isHidden());
     EXPECT_FALSE(sqlca().isConnected());
     EXPECT_TRUE(boxes->shown().isEmpty());
+}
+
+TEST_P(Login, ADatabaseErrorInTheLookUpIsShownAsSuchAndNotCounted)
+{
+    struct Case
+    {
+        const char* failure;
+        std::function<void()> breakIt;
+        std::function<void()> mendIt;
+        QString reason;
+    };
+    const QString away = QStringLiteral("ALTER TABLE czr RENAME TO czr_away");
+    const QString back = QStringLiteral("ALTER TABLE czr_away RENAME TO czr");
+    const Case cases[] = {
+        {"the table is gone", [&] { ledger().exec(away); }, [&] { ledger().exec(back); },
+         QStringLiteral("czr")},
+        {"the connection is lost", [&] { sqlca().disconnect(); },
+         [&] {
+             ledger().configure(sqlca());
+             ASSERT_TRUE(sqlca().connect());
+         },
+         QStringLiteral("数据库没有连接")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failure);
+        boxes->clear();
+        globals().input_cc = 0;
+        c.breakIt();
+        enterCode(QStringLiteral("7063"));
+        ASSERT_EQ(boxes->shown().size(), 1);
+        const ShownMessage& shown = boxes->shown()[0];
+        EXPECT_EQ(shown.title, QStringLiteral("错误"));
+        EXPECT_EQ(shown.icon, Icon::StopSign);
+        const QStringList lines = shown.text.split(QLatin1Char('\n'));
+        ASSERT_GE(lines.size(), 2) << shown.text.toStdString();
+        EXPECT_EQ(lines[0], QStringLiteral("查找操作员时数据库出错，请稍后再试!"));
+        EXPECT_TRUE(lines[1].contains(c.reason)) << shown.text.toStdString();
+        EXPECT_EQ(globals().input_cc, 0) << "not a wrong code";
+        EXPECT_EQ(code->text(), QStringLiteral("7063")) << "the typed code stays";
+
+        // Once the database answers, committing the same code finds the operator.
+        c.mendIt();
+        QTest::keyClick(code, Qt::Key_Return);
+        EXPECT_EQ(boxes->shown().size(), 1);
+        EXPECT_EQ(code->text(), QStringLiteral("管理员"));
+        code->setText(QStringLiteral("7063"));
+    }
+}
+
+TEST_P(Login, AClickOnOkAfterTypingThePasswordLogsInOnce)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    code->setFocus();
+    enterCode(QStringLiteral("7063"));
+    ASSERT_TRUE(password->hasFocus());
+    QTest::keyClicks(password, QStringLiteral("7063"));
+    // The press takes the focus from the password, which commits it and logs
+    // in; the click that follows must find the login over.
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(mainOpened, 1);
+    EXPECT_EQ(globals().input_cc, 1);
+    EXPECT_TRUE(boxes->shown().isEmpty());
+    EXPECT_TRUE(closed());
 }
 
 QV_LEDGER_TEST_SUITE(Login);

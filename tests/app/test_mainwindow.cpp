@@ -8,15 +8,23 @@
 #include "platform/messagebox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
+
+#include <functional>
 
 using namespace qv;
 
@@ -231,6 +239,64 @@ TEST(MainFrame, HelpShowsTheManualOfTheWorkingDirectoryOrTheBuiltInOne)
     QDir::setCurrent(previous);
 }
 
+TEST(MainFrame, CtrlXAndCtrlKEditTextFieldsAndRunTheirMenuItemsElsewhere)
+{
+    Transaction t;
+    Frame f(t);
+    auto* sheet = new QWidget;
+    auto* line = new QLineEdit(QStringLiteral("张三丰"), sheet);
+    auto* notes = new QPlainTextEdit(QStringLiteral("一二三"), sheet);
+    auto* amount = new QDoubleSpinBox(sheet);
+    auto* button = new QPushButton(QStringLiteral("存档"), sheet);
+    amount->setDecimals(0);
+    amount->setValue(125);
+    registerWindow(QStringLiteral("w_test"), [sheet](Transaction&) { return sheet; });
+    f.window->openSheet(QStringLiteral("w_test"));
+    unregisterWindow(QStringLiteral("w_test"));
+    f.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window));
+
+    struct Case
+    {
+        const char* field;
+        QWidget* widget;
+        std::function<void()> place; // the caret after the first character, or a selection
+        std::function<QString()> text;
+        QString afterKill;
+    };
+    const Case cases[] = {
+        {"line edit", line, [&] { line->setCursorPosition(1); }, [&] { return line->text(); },
+         QStringLiteral("张")},
+        {"text editor", notes,
+         [&] {
+             notes->moveCursor(QTextCursor::Start);
+             notes->moveCursor(QTextCursor::Right);
+         },
+         [&] { return notes->toPlainText(); }, QStringLiteral("一")},
+        {"number field", amount, [&] { amount->findChild<QLineEdit*>()->setCursorPosition(1); },
+         [&] { return amount->text(); }, QStringLiteral("1")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        c.widget->setFocus();
+        c.place();
+        QTest::keyClick(c.widget, Qt::Key_K, Qt::ControlModifier);
+        EXPECT_EQ(c.text(), c.afterKill);
+        EXPECT_EQ(f.made.value(QStringLiteral("w_ldpy")), 0) << "Ctrl+K opened 收情查询（单人）";
+        QTest::keyClick(c.widget, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(c.widget, Qt::Key_X, Qt::ControlModifier);
+        EXPECT_EQ(c.text(), QString()) << "cut";
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.afterKill);
+        EXPECT_EQ(f.halts, 0) << "Ctrl+X ended the program";
+    }
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(f.made.value(QStringLiteral("w_ldpy")), 1);
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(f.halts, 1);
+}
+
 class MainFrameDb : public qv::test::LedgerTest
 {
 };
@@ -286,6 +352,112 @@ TEST_P(MainFrameDb, ExitSystemEndsWithoutAsking)
     EXPECT_EQ(f.halts, 1);
 }
 
+// A sheet holding changes that asks before they are dropped, as the editable
+// windows do.
+class PendingSheet : public QWidget
+{
+public:
+    PendingSheet(const QString& name, bool pending, QStringList& saved) : m_pending(pending), m_saved(saved)
+    {
+        setObjectName(name);
+    }
+    void closeEvent(QCloseEvent* e) override
+    {
+        const bool mayClose = confirmUnsavedChanges(m_pending, [this] {
+            m_saved << objectName();
+            m_pending = false;
+            return true;
+        });
+        if (mayClose)
+            e->accept();
+        else
+            e->ignore();
+    }
+
+private:
+    bool m_pending;
+    QStringList& m_saved;
+};
+
+TEST_P(MainFrameDb, EveryWayOutLetsEachWindowAskAboutItsChangesAndAnyOfThemKeepsTheFrame)
+{
+    enum Way { ExitSystem, CloseBox };
+    enum Answer { Yes = 1, No = 2, Cancel = 3 };
+    const QString exitQuestion = QStringLiteral("确实退出吗?");
+    const QString unsaved = QStringLiteral("数据未保存！是否存盘?");
+    struct Case
+    {
+        const char* what;
+        Way way;
+        QStringList pending; // windows with unsaved changes, of w_lwdj, w_ldpy, w_czrsz
+        QList<int> answers;  // after 确实退出吗? has been answered OK
+        QStringList asked;
+        QStringList saved;
+        bool ends;
+        int sheetsLeft = 0; // when kept: the sheet that refused and those not reached
+    };
+    const QString lwdj = QStringLiteral("w_lwdj"), ldpy = QStringLiteral("w_ldpy"),
+                  czrsz = QStringLiteral("w_czrsz");
+    const Case cases[] = {
+        {"退出系统 with nothing unsaved", ExitSystem, {}, {}, {}, {}, true},
+        {"退出系统, kept", ExitSystem, {ldpy}, {Cancel}, {unsaved}, {}, false, 1},
+        {"退出系统, dropped", ExitSystem, {ldpy}, {No}, {unsaved}, {}, true},
+        {"退出系统, saved", ExitSystem, {lwdj, ldpy}, {Yes, Yes}, {unsaved, unsaved}, {lwdj, ldpy}, true},
+        {"退出系统, the operators window kept", ExitSystem, {czrsz}, {Cancel}, {unsaved}, {}, false, 0},
+        {"close box, nothing unsaved", CloseBox, {}, {}, {exitQuestion}, {}, true},
+        {"close box, the first kept stops the rest",
+         CloseBox,
+         {lwdj, ldpy},
+         {Cancel},
+         {exitQuestion, unsaved},
+         {},
+         false,
+         2},
+        {"close box, dropped", CloseBox, {lwdj}, {No}, {exitQuestion, unsaved}, {}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!sqlca().isConnected()) {
+            ledger().configure(sqlca());
+            ASSERT_TRUE(sqlca().connect());
+        }
+        auto& boxes = installScriptedMessageBoxes();
+        QStringList saved;
+        Frame f(sqlca());
+        for (const QString& name : {lwdj, ldpy, czrsz}) {
+            const bool pending = c.pending.contains(name);
+            registerWindow(name, [name, pending, &saved](Transaction&) -> QWidget* {
+                return new PendingSheet(name, pending, saved);
+            });
+        }
+        f.window->openSheet(lwdj);
+        f.window->openSheet(ldpy);
+        f.window->openTopLevel(czrsz);
+        if (c.way == CloseBox)
+            boxes.queueAnswer(1);
+        for (int answer : c.answers)
+            boxes.queueAnswer(answer);
+
+        if (c.way == ExitSystem)
+            item(f.window, "m_6_4")->trigger();
+        else
+            f.window->close();
+        settle();
+
+        QStringList asked;
+        for (const ShownMessage& m : boxes.shown())
+            asked << m.text;
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(saved, c.saved);
+        EXPECT_EQ(f.halts, c.ends ? 1 : 0);
+        EXPECT_EQ(sqlca().isConnected(), !c.ends);
+        if (!c.ends) {
+            ASSERT_TRUE(f.window && f.window->isVisible());
+            EXPECT_EQ(f.mdi()->subWindowList().size(), c.sheetsLeft);
+        }
+    }
+}
+
 QV_LEDGER_TEST_SUITE(MainFrameDb);
 
 class MenuWiringDb : public qv::test::LedgerTest
@@ -301,7 +473,9 @@ TEST_P(MenuWiringDb, TheMenuOpensTheRegistrationFormsAndTheContactsWindowAsSheet
         MainWindow frame(sqlca());
         frame.show();
         const QList<std::tuple<const char*, const char*, const char*>> items = {
-            {"m_1_1", "w_lwdj", "收情登记"}, {"m_3_1", "w_fwng", "送情登记"}, {"m_2_1", "w_wlrywh", "往来人员设置"}};
+            {"m_1_1", "w_lwdj", "收情登记"},
+            {"m_3_1", "w_fwng", "送情登记"},
+            {"m_2_1", "w_wlrywh", "往来人员设置"}};
         for (const auto& [action, name, title] : items) {
             item(&frame, action)->trigger();
             QMdiSubWindow* sheet = frame.clientArea()->activeSubWindow();

@@ -1,10 +1,15 @@
 #include "app/aboutwindow.h"
 #include "app/centerwindows.h"
+#include "app/helpwindow.h"
+#include "app/loginwindow.h"
+#include "app/mainwindow.h"
 #include "platform/globals.h"
+#include "platform/transaction.h"
 #include "platform/units.h"
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
 
@@ -49,4 +54,46 @@ TEST(AboutBox, ShowsTheVersionOfTheWorkingDirectorysProfile)
     ini.close();
     EXPECT_EQ(versionShown(), QStringLiteral("版本 2.3"));
     globals().ls_dir = saved;
+}
+
+TEST(ShippedFiles, PicturesAndManualComeFromTheWorkingDirectoryOrFromInsideTheProgram)
+{
+    const QString previous = QDir::currentPath();
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    Transaction t;
+
+    struct Picture
+    {
+        const char* file;
+        const char* label;
+    };
+    const Picture pictures[] = {{"setup.bmp", "p_3"}, {"login.bmp", "p_1"}, {"key.bmp", "p_2"}};
+    auto pictureSize = [&t](const char* label) {
+        LoginWindow login(t);
+        const QLabel* p = login.findChild<QLabel*>(QLatin1String(label));
+        return p ? p->pixmap().size() : QSize();
+    };
+    auto iconShown = [&t] {
+        MainWindow frame(t);
+        AboutWindow about;
+        return !frame.windowIcon().isNull() && !about.windowIcon().isNull();
+    };
+
+    // An empty working directory: the pictures built into the program.
+    for (const Picture& p : pictures) {
+        const QSize size = pictureSize(p.label);
+        EXPECT_FALSE(size.isEmpty()) << p.file;
+    }
+    EXPECT_TRUE(iconShown());
+    EXPECT_EQ(helpSource(), QStringLiteral(":/help/index.html"));
+
+    // The working directory's own files come first.
+    for (const Picture& p : pictures) {
+        QImage own(7, 5, QImage::Format_RGB32);
+        own.fill(Qt::red);
+        ASSERT_TRUE(own.save(QString::fromLatin1(p.file), "BMP"));
+        EXPECT_EQ(pictureSize(p.label), QSize(7, 5)) << p.file;
+    }
+    QDir::setCurrent(previous);
 }

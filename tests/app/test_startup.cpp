@@ -45,28 +45,54 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-TEST(StartUp, EachUnusableProfileShowsCannotConnectAndOpensNoWindow)
+TEST(StartUp, EachUnusableProfileOrLedgerIsNamedUnderCannotConnectAndOpensNoWindow)
 {
-    const QList<std::pair<QByteArray, QString>> cases = {
-        {QByteArray(), QStringLiteral("pb.ini")}, // no file at all
-        {"[database]\ndbms=Oracle9\n", QStringLiteral("Oracle9")},
-        {"[database]\ndbms=SQLite\ndatabase=typo/ledger.db\n", QStringLiteral("ledger.db")},
-        {QByteArray("\0\0\x13garbage", 10), QStringLiteral("pb.ini")},
-        {"[database]\ndbms=PostgreSQL\nservername=127.0.0.1:1\ndatabase=ledger\nlogid=nobody\n", QString()},
+    struct Case
+    {
+        QByteArray profile; // null: no pb.ini at all
+        QString firstLine;  // what is wrong, naming the file or server; %1 is the directory
+        QString reason;     // found on the line below
     };
-    for (const auto& [profile, mentioned] : cases) {
+    const Case cases[] = {
+        {QByteArray(), QStringLiteral("找不到配置文件 %1/pb.ini"), QStringLiteral("dbms")},
+        {"[database]\ndbms=Oracle9\n", QStringLiteral("配置文件 %1/pb.ini 中的数据库设置不能使用"),
+         QStringLiteral("Oracle9")},
+        {"[database]\ndbms=SQLite\n", QStringLiteral("配置文件 %1/pb.ini 中的数据库设置不能使用"),
+         QStringLiteral("database")},
+        {"[database]\ndbms=SQLite\ndatabase=typo/ledger.db\n",
+         QStringLiteral("不能打开账本文件 %1/typo/ledger.db"), QStringLiteral("typo/ledger.db")},
+        {"[database]\ndbms=SQLite\ndatabase=notes.txt\n", QStringLiteral("不能打开账本文件 %1/notes.txt"),
+         QStringLiteral("not a database")},
+        {"[database]\ndbms=SQLite\ndatabase=sub\n", QStringLiteral("不能打开账本文件 %1/sub"),
+         QStringLiteral("sub")},
+        {QByteArray("\0\0\x13garbage", 10), QStringLiteral("配置文件 %1/pb.ini 已损坏"), QString()},
+        {"[database]\ndbms=PostgreSQL\nservername=127.0.0.1:1\ndatabase=ledger\nlogid=nobody\n",
+         QStringLiteral("不能连接数据库服务器 127.0.0.1:1 上的数据库“ledger”（用户 nobody）"),
+         QStringLiteral("127.0.0.1")},
+    };
+    for (const Case& c : cases) {
         QTemporaryDir dir;
-        if (!profile.isNull())
-            writeFile(dir.filePath(QStringLiteral("pb.ini")), profile);
+        SCOPED_TRACE(c.firstLine.toStdString());
+        if (!c.profile.isNull())
+            writeFile(dir.filePath(QStringLiteral("pb.ini")), c.profile);
+        writeFile(dir.filePath(QStringLiteral("notes.txt")), QByteArray(4096, 'x'));
+        QDir(dir.path()).mkdir(QStringLiteral("sub"));
         Transaction t;
         StartUp s;
         EXPECT_FALSE(s.run(dir.path(), t));
         EXPECT_FALSE(s.loginOpened);
         EXPECT_FALSE(t.isConnected());
         ASSERT_EQ(s.boxes->shown().size(), 1);
-        EXPECT_EQ(s.boxes->shown()[0].title, QStringLiteral("不能连接数据库"));
-        EXPECT_FALSE(s.boxes->shown()[0].text.isEmpty());
-        EXPECT_TRUE(s.boxes->shown()[0].text.contains(mentioned)) << s.boxes->shown()[0].text.toStdString();
+        const ShownMessage& shown = s.boxes->shown()[0];
+        EXPECT_EQ(shown.title, QStringLiteral("不能连接数据库"));
+        EXPECT_EQ(shown.icon, Icon::StopSign);
+        const QStringList lines = shown.text.split(QLatin1Char('\n'));
+        EXPECT_TRUE(lines[0].startsWith(QString(c.firstLine).replace(QStringLiteral("%1"), dir.path())))
+            << shown.text.toStdString();
+        if (!c.reason.isEmpty()) {
+            ASSERT_GE(lines.size(), 2) << shown.text.toStdString();
+            EXPECT_TRUE(lines[1].contains(c.reason)) << shown.text.toStdString();
+        }
         EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("typo/ledger.db"))));
     }
 }

@@ -20,16 +20,34 @@ PinyinTable smallTable()
 
 } // namespace
 
-TEST(PinyinInitials, WalksTheNameTwoGbkBytesAtATime)
+TEST(PinyinInitials, WalksTheNameCharacterByCharacter)
 {
     const PinyinTable t = smallTable();
-    EXPECT_EQ(t.initials(QStringLiteral("张三")), QStringLiteral("zs"));
-    EXPECT_EQ(t.initials(QStringLiteral("王小明")), QStringLiteral("w?m"));
-    EXPECT_EQ(t.initials(QStringLiteral("ab")), QStringLiteral("?"));
-    // An ASCII letter in front shifts every later unit by one byte.
-    EXPECT_EQ(t.initials(QStringLiteral("a张三")), QStringLiteral("???"));
-    EXPECT_EQ(t.initials(QString()), QString());
-    EXPECT_EQ(t.initials(QStringLiteral("单")), QStringLiteral("s"));
+    const struct
+    {
+        QString name;
+        QString code;
+    } cases[] = {
+        {QStringLiteral("张三"), QStringLiteral("zs")},
+        {QStringLiteral("王小明"), QStringLiteral("w?m")}, // 小 is not in the table
+        {QStringLiteral("单"), QStringLiteral("s")},       // the first row of a polyphone
+        {QString(), QString()},
+        // Latin letters and digits stand for themselves, in lower case; an
+        // ASCII letter in front no longer spoils the characters after it.
+        {QStringLiteral("Tom"), QStringLiteral("tom")},
+        {QStringLiteral("O'Neil"), QStringLiteral("o?neil")},
+        {QStringLiteral("张A"), QStringLiteral("za")},
+        {QStringLiteral("a张三"), QStringLiteral("azs")},
+        {QStringLiteral("王2明"), QStringLiteral("w2m")},
+        // Blanks, punctuation, full-width and unencodable characters are "?".
+        {QStringLiteral("张 三"), QStringLiteral("z?s")},
+        {QStringLiteral("张·三"), QStringLiteral("z?s")},
+        {QStringLiteral("Ｔ张"), QStringLiteral("?z")},
+        {QStringLiteral("张🎂三"), QStringLiteral("z?s")},
+        {QStringLiteral("한"), QStringLiteral("?")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(t.initials(c.name), c.code) << c.name.toStdString();
     EXPECT_EQ(t.size(), 6);
 }
 

@@ -7,11 +7,15 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
+#include <QScrollBar>
 
 using namespace qv;
 using qv::test::LedgerTest;
@@ -138,6 +142,23 @@ TEST_P(ContactsWindowTest, OpensWithTheContactsAndTheDesignedControls)
     EXPECT_EQ(texts, (QStringList{"增加", "删除", "保存", "打印", "退出"}));
 }
 
+TEST_P(ContactsWindowTest, EightCharacterNamesAndEveryCaptionAreShownWhole)
+{
+    addContact("欧阳东方明珠塔楼", "男");
+    auto w = openWindow();
+    ReportGrid* dw = w->grid();
+    EXPECT_EQ(dw->horizontalScrollBar()->value(), 0) << "it opens at its first column";
+    const QModelIndex name = dw->cellIndex(1, QStringLiteral("xm"));
+    EXPECT_GE(dw->visualRect(name).width() - 6, dw->fontMetrics().horizontalAdvance(name.data().toString()));
+    for (const ColumnDef& c : dw->store().definition().columns) {
+        if (c.caption.isEmpty())
+            continue;
+        EXPECT_GT(dw->columnWidth(dw->viewColumn(c.name)),
+                  dw->horizontalHeader()->fontMetrics().horizontalAdvance(c.caption))
+            << c.caption.toStdString();
+    }
+}
+
 TEST_P(ContactsWindowTest, PinyinCodeFollowsEveryChangeOfTheRow)
 {
     auto w = openWindow();
@@ -182,7 +203,11 @@ TEST_P(ContactsWindowTest, RefusedSaveKeepsEveryPendingChangeUntilCorrected)
     ASSERT_EQ(m_boxes->shown().size(), 1);
     const ShownMessage& refused = m_boxes->shown()[0];
     EXPECT_EQ(refused.title, QStringLiteral("错误"));
-    EXPECT_EQ(refused.text, QStringLiteral("数据保存出错,请查明是否姓名重复或其他原因!"));
+    const qsizetype firstBreak = refused.text.indexOf(u'\n');
+    ASSERT_GT(firstBreak, 0) << refused.text.toStdString();
+    EXPECT_EQ(refused.text.left(firstBreak), QStringLiteral("数据保存出错,请查明是否姓名重复或其他原因!"));
+    EXPECT_TRUE(refused.text.mid(firstBreak).contains(QStringLiteral("xm")))
+        << "the database names the key that clashed: " << refused.text.toStdString();
     EXPECT_EQ(refused.icon, Icon::StopSign);
     EXPECT_EQ(count(), 1);
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT dh FROM wlryb")).toString(), QStringLiteral("111"))
@@ -208,23 +233,39 @@ TEST_P(ContactsWindowTest, RefusedSaveKeepsEveryPendingChangeUntilCorrected)
     EXPECT_EQ(w->grid()->store().modifiedCount(), 0);
 }
 
-TEST_P(ContactsWindowTest, RowWithoutSexOrNameIsRefusedByTheLedger)
+// The note under the grid is checked before the ledger sees the rows, and the
+// message sends the operator to the empty cell.
+TEST_P(ContactsWindowTest, RowWithoutSexOrNameIsNamedBeforeSaving)
 {
+    addContact("张三", "男");
     auto w = openWindow();
+    ReportGrid* dw = w->grid();
     click(*w, "cb_1");
-    typeInto(*w, 1, "xm", QStringLiteral("王五"));
+    typeInto(*w, 2, "xm", QStringLiteral("王五"));
     click(*w, "cb_3");
     ASSERT_EQ(m_boxes->shown().size(), 1);
-    EXPECT_EQ(m_boxes->shown()[0].text, QStringLiteral("数据保存出错,请查明是否姓名重复或其他原因!"));
-    EXPECT_EQ(count(), 0);
+    EXPECT_EQ(m_boxes->shown()[0].text, QStringLiteral("姓名和性别不能为空。\n第2行的“性别”是空的"));
+    EXPECT_EQ(dw->getRow(), 2);
+    EXPECT_EQ(dw->currentIndex(), dw->cellIndex(2, QStringLiteral("xb")));
+    EXPECT_EQ(count(), 1);
 
     m_boxes->clear();
-    w->grid()->store().setItem(1, QStringLiteral("xm"), QVariant());
-    typeInto(*w, 1, "xb", QStringLiteral("男"));
+    dw->store().setItem(2, QStringLiteral("xm"), QVariant());
+    typeInto(*w, 2, "xb", QStringLiteral("男"));
+    m_boxes->queueAnswer(1);
+    click(*w, "cb_4"); // the save on leaving checks the same
+    ASSERT_EQ(m_boxes->shown().size(), 2);
+    EXPECT_EQ(m_boxes->shown()[1].text, QStringLiteral("姓名和性别不能为空。\n第2行的“姓名”是空的"));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(count(), 1);
+
+    // Blanks are no name either; an added row nobody typed into is no change.
+    m_boxes->clear();
+    typeInto(*w, 2, "xm", QStringLiteral("  "));
+    click(*w, "cb_1");
     click(*w, "cb_3");
     ASSERT_EQ(m_boxes->shown().size(), 1);
-    EXPECT_EQ(m_boxes->shown()[0].title, QStringLiteral("错误"));
-    EXPECT_EQ(count(), 0);
+    EXPECT_TRUE(m_boxes->shown()[0].text.endsWith(QStringLiteral("第2行的“姓名”是空的")));
 }
 
 TEST_P(ContactsWindowTest, TextTooWideIsNamedAndNothingIsWritten)
@@ -333,7 +374,8 @@ TEST_P(ContactsWindowTest, RefusedSaveOnExitHasItsOwnTextAndStaysOpen)
     click(*w, "cb_4");
     ASSERT_EQ(m_boxes->shown().size(), 2);
     EXPECT_EQ(m_boxes->shown()[1].title, QStringLiteral("错误"));
-    EXPECT_EQ(m_boxes->shown()[1].text, QStringLiteral("数据保存出错,请查明是否主键重复!"));
+    EXPECT_TRUE(m_boxes->shown()[1].text.startsWith(QStringLiteral("数据保存出错,请查明是否主键重复!\n")))
+        << "with the database's reason below";
     EXPECT_EQ(m_boxes->shown()[1].icon, Icon::StopSign);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->grid()->rowCount(), 2);
@@ -341,14 +383,110 @@ TEST_P(ContactsWindowTest, RefusedSaveOnExitHasItsOwnTextAndStaysOpen)
     EXPECT_EQ(count(), 1);
 }
 
-TEST_P(ContactsWindowTest, CloseBoxDiscardsSilently)
+// Typed input is never dropped without the question, whichever way the
+// window goes: its 退出, its own close box, or its frame in the main window
+// being closed (as the frame does for every sheet when the program ends).
+TEST_P(ContactsWindowTest, EveryWayOfClosingAsksBeforeDroppingInput)
 {
+    enum class Way { ExitButton, CloseBox, SheetFrame };
+    struct Case
+    {
+        Way way;
+        int answer;       // 1 Yes, 2 No, 3 Cancel
+        const char* name; // typed into the new row
+        bool staysOpen;
+        int contactsAfter; // rows in wlryb afterwards
+    };
+    const Case cases[] = {
+        {Way::ExitButton, 3, "赵六", true, 1},  {Way::CloseBox, 3, "赵六", true, 1},
+        {Way::SheetFrame, 3, "赵六", true, 1},  {Way::CloseBox, 2, "赵六", false, 1},
+        {Way::SheetFrame, 2, "赵六", false, 1}, {Way::CloseBox, 1, "赵六", false, 2},
+        {Way::SheetFrame, 1, "赵六", false, 2}, {Way::CloseBox, 1, "张三", true, 1},
+        {Way::SheetFrame, 1, "张三", true, 1},
+    };
+    addContact("张三", "男");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.way) << " answer " << c.answer << " " << c.name);
+        ledger().exec(QStringLiteral("DELETE FROM wlryb WHERE xm <> ?"), {QStringLiteral("张三")});
+        m_boxes->clear();
+        QMdiArea area;
+        auto* w = new ContactsWindow(sqlca());
+        QMdiSubWindow* frame = nullptr;
+        if (c.way == Way::SheetFrame) {
+            frame = area.addSubWindow(w);
+            area.show();
+        } else {
+            w->setParent(&area, Qt::Window);
+            w->show();
+        }
+        click(*w, "cb_1");
+        typeInto(*w, 2, "xm", QString::fromUtf8(c.name));
+        typeInto(*w, 2, "xb", QStringLiteral("女"));
+        m_boxes->queueAnswer(c.answer);
+        switch (c.way) {
+        case Way::ExitButton:
+            click(*w, "cb_4");
+            break;
+        case Way::CloseBox:
+            w->close();
+            break;
+        case Way::SheetFrame:
+            frame->close();
+            break;
+        }
+        ASSERT_GE(m_boxes->shown().size(), 1);
+        EXPECT_EQ(m_boxes->shown()[0].text, QStringLiteral("数据未保存！是否存盘?"));
+        EXPECT_EQ(m_boxes->shown()[0].buttons, Buttons::YesNoCancel);
+        EXPECT_EQ(w->isVisible(), c.staysOpen);
+        if (frame) {
+            EXPECT_EQ(frame->isVisible(), c.staysOpen) << "a refusing sheet keeps its frame";
+        }
+        EXPECT_EQ(count(), c.contactsAfter);
+        if (c.staysOpen) {
+            EXPECT_EQ(w->grid()->store().modifiedCount(), 1) << "the typed row is still there";
+        }
+    }
+}
+
+// A cell still being typed in counts as input, even when nothing else changed.
+TEST_P(ContactsWindowTest, CloseAsksForACellStillBeingEdited)
+{
+    addContact("张三", "男");
     auto w = openWindow();
-    click(*w, "cb_1");
-    typeInto(*w, 1, "xm", QStringLiteral("赵六"));
-    EXPECT_TRUE(w->close());
-    EXPECT_TRUE(m_boxes->shown().isEmpty());
-    EXPECT_EQ(count(), 0);
+    ReportGrid* dw = w->grid();
+    const QModelIndex phone = dw->cellIndex(1, QStringLiteral("dh"));
+    dw->setCurrentIndex(phone);
+    dw->edit(phone);
+    auto* editor = qobject_cast<GbkLineEdit*>(dw->cellDelegate()->openEditor());
+    ASSERT_TRUE(editor);
+    editor->setText(QStringLiteral("12345"));
+    m_boxes->queueAnswer(3);
+    EXPECT_FALSE(w->close());
+    ASSERT_EQ(m_boxes->shown().size(), 1);
+    EXPECT_EQ(item(*w, 1, "dh"), QStringLiteral("12345"));
+}
+
+// The server restarted while the window was open: the save says so, keeps
+// the input, and the next save goes through without restarting the program.
+TEST_P(ContactsWindowTest, ASaveAfterTheServerCameBackSucceeds)
+{
+    if (ledger().dbms() == u"SQLite")
+        GTEST_SKIP() << "an embedded ledger has no server connection to lose";
+    addContact("张三", "男", "111");
+    auto w = openWindow();
+    typeInto(*w, 1, "dh", QStringLiteral("555"));
+    ASSERT_TRUE(ledger().cutServerConnection(sqlca()));
+    click(*w, "cb_3");
+    ASSERT_EQ(m_boxes->shown().size(), 1);
+    EXPECT_TRUE(m_boxes->shown()[0].text.startsWith(
+        QStringLiteral("数据保存出错,请查明是否姓名重复或其他原因!\n与数据库服务器的连接已断开")))
+        << m_boxes->shown()[0].text.toStdString();
+    EXPECT_EQ(w->grid()->store().modifiedCount(), 1);
+
+    click(*w, "cb_3");
+    ASSERT_EQ(m_boxes->shown().size(), 2);
+    EXPECT_EQ(m_boxes->shown()[1].text, QStringLiteral("数据保存成功!"));
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT dh FROM wlryb")).toString(), QStringLiteral("555"));
 }
 
 TEST_P(ContactsWindowTest, PrintPreviewsTheGridWithPendingEdits)
@@ -368,3 +506,4 @@ TEST_P(ContactsWindowTest, PrintPreviewsTheGridWithPendingEdits)
 }
 
 QV_LEDGER_TEST_SUITE(ContactsWindowTest);
+QV_ODBC_TEST_SUITE(ContactsWindowTest);

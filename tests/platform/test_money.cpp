@@ -22,6 +22,23 @@ TEST(Money, RejectsWhatIsNotAnAmount)
         EXPECT_FALSE(Money::parse(text).has_value()) << QString::fromUtf16(text).toStdString();
 }
 
+TEST(Money, TellsWhyATypedAmountIsRefused)
+{
+    const QString caption = QStringLiteral("收情金额");
+    EXPECT_FALSE(Money::inputProblem(u"999,999,999,999.99", caption).has_value());
+    for (auto text : {u"1000000000000", u"-1000000000000", u"1,000,000,000,000", u"99999999999999999999.5"}) {
+        const auto problem = Money::inputProblem(text, caption);
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_EQ(*problem, QStringLiteral("金额太大：收情金额最多为 999,999,999,999.99，请重新输入。"));
+    }
+    // A slip anywhere in a long number is a slip, not a size.
+    for (auto text : {u"abc", u"1,2,3", u"99999999999999x", u"1.234"}) {
+        const auto problem = Money::inputProblem(text, caption);
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_TRUE(problem->contains(QStringLiteral("不是有效的金额"))) << problem->toStdString();
+    }
+}
+
 TEST(Money, ReadsEveryDriverRepresentation)
 {
     EXPECT_EQ(Money::fromVariant(QVariant(qlonglong(300)))->cents(), 30000);

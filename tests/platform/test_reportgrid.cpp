@@ -1,3 +1,4 @@
+#include "support/pdftext.h"
 #include "support/testledger.h"
 
 #include "platform/reportgrid.h"
@@ -11,17 +12,18 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace qv;
 using qv::test::LedgerTest;
+using qv::test::pdfText;
 
 namespace {
 
@@ -240,6 +242,99 @@ TEST(ReportGridEditor, RefusesTextBeyondTheColumnsGbkWidth)
     EXPECT_EQ(dw.store().getItemString(1, QStringLiteral("xm")), QStringLiteral("张三丰"));
 }
 
+// Designed widths were made for a smaller face: at today's CJK fonts a name
+// of eight characters or a caption would be cut.
+TEST(ReportGridLayout, TextColumnsShowTheirCaptionAndShortTextsWhole)
+{
+    ReportDef def = peopleDef();
+    ColumnDef narrow = text("bm", "工作单位部门", 30, 60); // long text, caption wider than designed
+    def.columns << narrow;
+    for (int size : {9, 14}) {
+        SCOPED_TRACE(size);
+        ReportGrid dw(def);
+        QFont f = dw.font();
+        f.setPointSize(size);
+        dw.setFont(f);
+        const long row = dw.store().insertRow(0);
+        const QString eight = QStringLiteral("欧阳东方明珠塔楼");
+        dw.store().setItem(row, QStringLiteral("xm"), eight);
+        dw.show();
+        // The cell's text margins and the grid line come off the column.
+        EXPECT_GE(dw.visualRect(dw.cellIndex(row, QStringLiteral("xm"))).width() - 6,
+                  dw.fontMetrics().horizontalAdvance(eight))
+            << "eight characters whole";
+        for (const ColumnDef& c : def.columns) {
+            const int vc = dw.viewColumn(c.name);
+            EXPECT_GT(dw.columnWidth(vc), dw.horizontalHeader()->fontMetrics().horizontalAdvance(c.caption))
+                << c.caption.toStdString();
+        }
+        // Made current while the grid was still small, a cell scrolls the
+        // grid sideways; once it has room, the grid shows its start again.
+        dw.resize(60, 100);
+        dw.setCurrentIndex(dw.cellIndex(row, QStringLiteral("fw")));
+        EXPECT_GT(dw.horizontalScrollBar()->value(), 0);
+        // Wide enough for the current cell, not for every column.
+        dw.resize(dw.horizontalHeader()->length() - dw.columnWidth(dw.viewColumn(QStringLiteral("bm"))) / 2,
+                  300);
+        ASSERT_GT(dw.horizontalScrollBar()->maximum(), 0);
+        EXPECT_EQ(dw.horizontalScrollBar()->value(), 0);
+        EXPECT_LT(dw.columnWidth(dw.viewColumn(QStringLiteral("dh"))),
+                  dw.fontMetrics().horizontalAdvance(QString(15, QChar(0x6C49))))
+            << "long texts keep their designed width and scroll in the editor";
+    }
+}
+
+// A typed cell the grid cannot take is named with the reason, whether a
+// save asked for it or the operator just left the cell; it never vanishes
+// or stops a save without a word.
+TEST(ReportGridEditor, ARefusedCellSaysWhyNamingTheColumn)
+{
+    struct Case
+    {
+        ColumnType type;
+        const char* typed;
+        bool refused;
+    };
+    const Case cases[] = {
+        {ColumnType::Money, "abc", true},       {ColumnType::Money, "1,250.50", false},
+        {ColumnType::Money, "", false},         {ColumnType::Integer, "12x", true},
+        {ColumnType::Integer, "42", false},     {ColumnType::Date, "20240230", true},
+        {ColumnType::Date, "2024131", true},    {ColumnType::Date, "20240131", false},
+        {ColumnType::Text, "一二三四五", true}, {ColumnType::Text, "一二三四", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        ColumnDef column = text("v", "数值", 8, 300);
+        column.type = c.type;
+        EXPECT_EQ(cellRefusal(column, QString::fromUtf8(c.typed)).has_value(), c.refused);
+    }
+
+    auto& boxes = installScriptedMessageBoxes();
+    ReportDef gifts = giftsDef();
+    gifts.columns[1].editable = true;
+    ReportGrid dw(gifts);
+    dw.store().insertRow(0);
+    dw.store().insertRow(0);
+    dw.show();
+    auto* editor = qobject_cast<QLineEdit*>(editCell(dw, 1, "je"));
+    ASSERT_TRUE(editor);
+    editor->setText(QStringLiteral("三百"));
+    EXPECT_EQ(dw.acceptText(), -1);
+    ASSERT_EQ(boxes.shown().size(), 1) << "said before the save gives up";
+    EXPECT_TRUE(boxes.shown()[0].text.startsWith(QStringLiteral("“金额”一栏不能填“三百”\n")))
+        << boxes.shown()[0].text.toStdString();
+    EXPECT_TRUE(dw.store().getItem(1, QStringLiteral("je")).isNull());
+
+    // Leaving the cell for another row.
+    editor = qobject_cast<QLineEdit*>(editCell(dw, 1, "je"));
+    ASSERT_TRUE(editor);
+    editor->setText(QStringLiteral("12.3.4"));
+    dw.setCurrentIndex(dw.cellIndex(2, QStringLiteral("je")));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.shown().size(), 2);
+    EXPECT_TRUE(boxes.shown()[1].text.contains(QStringLiteral("金额")));
+}
+
 TEST(ReportGridModel, PassesTheItemModelTesterThroughEdits)
 {
     ReportGrid dw(peopleDef());
@@ -279,20 +374,6 @@ TEST(ReportGridReport, ReadOnlyGridShowsItsTotals)
 }
 
 namespace {
-
-QString pdfText(const QString& file)
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        return {};
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    // The extracted text names some CJK glyphs by their radical code points
-    // and drops spaces; compare the normalised text without blanks.
-    return QString::fromUtf8(p.readAllStandardOutput())
-        .normalized(QString::NormalizationForm_KC)
-        .remove(QRegularExpression(QStringLiteral("\\s")));
-}
 
 } // namespace
 

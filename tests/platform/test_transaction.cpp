@@ -1,5 +1,6 @@
 #include "support/testledger.h"
 
+#include "platform/datastore.h"
 #include "platform/transaction.h"
 
 #include <QCoreApplication>
@@ -129,4 +130,121 @@ TEST_P(TransactionDb, ValuesAreBoundSoQuotesAndPercentSignsAreStoredAsTyped)
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm FROM wlryb WHERE xm = ?"), {name}).toString(), name);
 }
 
+namespace {
+
+ReportDef contactsByName()
+{
+    ReportDef def;
+    def.name = QStringLiteral("contacts");
+    def.select = QStringLiteral("SELECT xm, xb, dh FROM wlryb ORDER BY xm");
+    for (const char* name : {"xm", "xb", "dh"}) {
+        ColumnDef c;
+        c.name = QString::fromLatin1(name);
+        c.gbkWidth = 30;
+        c.widthUnits = 100;
+        c.editable = c.updatable = true;
+        def.columns << c;
+    }
+    def.updateTable = QStringLiteral("wlryb");
+    def.keyColumns = {QStringLiteral("xm")};
+    return def;
+}
+
+} // namespace
+
+// Another program (or another window) changed the ledger between the read
+// and the save: a write by key that hits no row must fail, not pass as saved.
+TEST_P(TransactionDb, SaveOfARowChangedOrRemovedSinceItWasReadFails)
+{
+    struct Case
+    {
+        const char* what;
+        const char* meanwhile; // run by a second connection after the read
+        std::function<void(DataStore&)> edit;
+    };
+    const QList<Case> cases = {
+        {"changed row removed", "DELETE FROM wlryb WHERE xm = '张三'",
+         [](DataStore& s) { s.setItem(1, QStringLiteral("dh"), QStringLiteral("999")); }},
+        {"changed row renamed", "UPDATE wlryb SET xm = '张三丰' WHERE xm = '张三'",
+         [](DataStore& s) { s.setItem(1, QStringLiteral("dh"), QStringLiteral("999")); }},
+        {"deleted row removed", "DELETE FROM wlryb WHERE xm = '张三'", [](DataStore& s) { s.deleteRow(1); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ledger().exec(QStringLiteral("DELETE FROM wlryb"));
+        ledger().exec(QStringLiteral("INSERT INTO wlryb (xm, xb, dh) VALUES (?, ?, ?)"),
+                      {QStringLiteral("张三"), QStringLiteral("男"), QStringLiteral("111")});
+        ledger().exec(QStringLiteral("INSERT INTO wlryb (xm, xb, dh) VALUES (?, ?, ?)"),
+                      {QStringLiteral("李四"), QStringLiteral("女"), QStringLiteral("222")});
+        DataStore store(contactsByName());
+        store.setTransObject(&sqlca());
+        ASSERT_EQ(store.retrieve(), 2);
+        // Row 2 also changes, so the failure must undo a write that did hit.
+        store.setItem(2, QStringLiteral("dh"), QStringLiteral("333"));
+        c.edit(store);
+
+        Transaction other;
+        ledger().configure(other);
+        ASSERT_TRUE(other.connect()) << other.SQLErrText.toStdString();
+        ASSERT_EQ(other.execute(QString::fromUtf8(c.meanwhile)), 0) << other.SQLErrText.toStdString();
+        ASSERT_TRUE(other.commit());
+        other.disconnect();
+
+        EXPECT_EQ(saveChanges(store, sqlca()), -1);
+        EXPECT_EQ(sqlca().SQLCode, -1);
+        EXPECT_TRUE(sqlca().SQLErrText.contains(QStringLiteral("已不在数据库中")))
+            << sqlca().SQLErrText.toStdString();
+        EXPECT_FALSE(sqlca().inTransaction());
+        EXPECT_EQ(ledger()
+                      .scalar(QStringLiteral("SELECT dh FROM wlryb WHERE xm = ?"), {QStringLiteral("李四")})
+                      .toString(),
+                  QStringLiteral("222"))
+            << "nothing of the refused save stays";
+        EXPECT_GT(store.modifiedCount() + store.deletedCount(), 1) << "the operator's changes are kept";
+    }
+}
+
+// The server went away (restart, network): the statement that finds out says
+// so, the next one reconnects, and a transaction the loss cut off is never
+// finished through the new connection.
+TEST_P(TransactionDb, ALostServerConnectionIsReportedAndTheNextStatementReconnects)
+{
+    if (ledger().dbms() == u"SQLite")
+        GTEST_SKIP() << "an embedded ledger has no server connection to lose";
+    QVariantList row;
+    const QString count = QStringLiteral("SELECT count(*) FROM syb WHERE sy = ?");
+
+    // Lost while idle.
+    ASSERT_TRUE(ledger().cutServerConnection(sqlca()));
+    EXPECT_EQ(sqlca().selectInto(count, {QStringLiteral("甲")}, row), -1);
+    EXPECT_TRUE(sqlca().SQLErrText.startsWith(QStringLiteral("与数据库服务器的连接已断开")))
+        << sqlca().SQLErrText.toStdString();
+    EXPECT_TRUE(sqlca().SQLErrText.contains(u'\n')) << "the driver's own text follows";
+    EXPECT_TRUE(sqlca().connectionLost());
+    ASSERT_EQ(sqlca().execute(QStringLiteral("INSERT INTO syb (sy) VALUES (?)"), {QStringLiteral("甲")}), 0)
+        << sqlca().SQLErrText.toStdString();
+    EXPECT_FALSE(sqlca().connectionLost());
+    ASSERT_TRUE(sqlca().commit());
+
+    // Lost inside a transaction: its first write must not be committed
+    // through the new connection along with later ones.
+    ASSERT_EQ(sqlca().execute(QStringLiteral("INSERT INTO syb (sy) VALUES (?)"), {QStringLiteral("乙")}), 0);
+    ASSERT_TRUE(ledger().cutServerConnection(sqlca()));
+    EXPECT_EQ(sqlca().execute(QStringLiteral("INSERT INTO syb (sy) VALUES (?)"), {QStringLiteral("丙")}), -1);
+    EXPECT_TRUE(sqlca().SQLErrText.startsWith(QStringLiteral("与数据库服务器的连接已断开")));
+    EXPECT_FALSE(sqlca().inTransaction());
+    EXPECT_EQ(sqlca().execute(QStringLiteral("INSERT INTO syb (sy) VALUES (?)"), {QStringLiteral("丁")}), -1)
+        << "nothing runs until the cut transaction is rolled back";
+    EXPECT_FALSE(sqlca().commit()) << "a cut transaction never reports as committed";
+    EXPECT_TRUE(sqlca().rollback());
+    EXPECT_EQ(sqlca().selectInto(
+                  QStringLiteral("SELECT count(*) FROM syb WHERE sy IN (?, ?, ?, ?)"),
+                  {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙"), QStringLiteral("丁")},
+                  row),
+              0)
+        << sqlca().SQLErrText.toStdString();
+    EXPECT_EQ(row.front().toInt(), 1) << "only the committed row";
+}
+
 QV_LEDGER_TEST_SUITE(TransactionDb);
+QV_ODBC_TEST_SUITE(TransactionDb);

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
 
+#include "data/pinyin.h"
 #include "platform/units.h"
 
 using namespace qv;
@@ -106,7 +108,7 @@ TEST_P(GiftPickerDb, EnterAndDoubleClickPickNameAndCategory)
     EXPECT_EQ(name->text(), QStringLiteral("王五"));
     EXPECT_EQ(edit(form, "sle_3")->text(), QStringLiteral("朋友"));
     EXPECT_FALSE(grid->isVisible());
-    EXPECT_TRUE(list(form, "ddlb_2")->hasFocus());
+    EXPECT_TRUE(edit(form, "sle_3")->hasFocus());
 
     typeName(form, QStringLiteral("zs"));
     ASSERT_TRUE(grid->isVisible());
@@ -128,7 +130,7 @@ TEST_P(GiftPickerDb, EnterAndDoubleClickPickNameAndCategory)
     EXPECT_TRUE(m_boxes->shown().isEmpty());
 }
 
-TEST_P(GiftPickerDb, TheGivenFormLeavesTheFocusWhereItIs)
+TEST_P(GiftPickerDb, TheGivenFormPicksFromItsTallerGrid)
 {
     GiftForm& form = open(GiftKind::Given);
     QTableView* grid = picker(form);
@@ -139,11 +141,99 @@ TEST_P(GiftPickerDb, TheGivenFormLeavesTheFocusWhereItIs)
     QTest::keyClick(grid, Qt::Key_Enter);
     EXPECT_EQ(edit(form, "sle_2")->text(), QStringLiteral("李正书"));
     EXPECT_EQ(edit(form, "sle_3")->text(), QStringLiteral("同学"));
-    EXPECT_FALSE(list(form, "ddlb_2")->hasFocus());
+    EXPECT_TRUE(edit(form, "sle_3")->hasFocus());
 
     typeAmount(form, QStringLiteral("20"));
     press(form, "cb_1");
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xm || fw FROM rqwlb")), QStringLiteral("李正书同学"));
+}
+
+TEST_P(GiftPickerDb, NoSearchRunsWhileTheInputMethodComposes)
+{
+    GiftForm& form = open(GiftKind::Received);
+    QLineEdit* name = edit(form, "sle_2");
+    QTest::keyClicks(name, QStringLiteral("zs"));
+    auto compose = [name](const QString& preedit, const QString& commit) {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(commit);
+        QApplication::sendEvent(name, &event);
+    };
+
+    // Enter and the Down arrow both belong to the composition, not the search.
+    compose(QStringLiteral("wu"), {});
+    QTest::keyClick(name, Qt::Key_Return);
+    QTest::keyClick(name, Qt::Key_Down);
+    EXPECT_TRUE(form.pattern().isEmpty());
+    EXPECT_FALSE(picker(form)->isVisible());
+
+    // The composition given up, the typed letters search as usual.
+    compose({}, {});
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(form.pattern(), QStringLiteral("%zs%"));
+    EXPECT_TRUE(picker(form)->isVisible());
+
+    // A committed Chinese name is taken as it is.
+    name->clear();
+    compose(QStringLiteral("zhangsan"), {});
+    compose({}, QStringLiteral("张三"));
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(name->text(), QStringLiteral("张三"));
+    EXPECT_EQ(form.pattern(), QStringLiteral("%zs%"));
+}
+
+TEST_P(GiftPickerDb, OnlyTextUpToLowerZStartsASearch)
+{
+    GiftForm& form = open(GiftKind::Received);
+    QTableView* grid = picker(form);
+    const struct
+    {
+        const char* typed;
+        bool searches;
+    } cases[] = {
+        {"zs", true},   {"`zs", true},  {"[zs", true},  {"_zs", true},  {"0", true}, // 122 and below
+        {"{zs", false}, {"|zs", false}, {"}zs", false}, {"~zs", false},              // 123 to 126
+    };
+    // A skipped search leaves the grid as the last search left it, shown or hidden.
+    for (const char* before : {"zs", "qx"}) {
+        for (const auto& c : cases) {
+            typeName(form, QString::fromLatin1(before));
+            const bool shown = grid->isVisible();
+            typeName(form, QString::fromLatin1(c.typed));
+            const QString expected = c.searches ? QStringLiteral("%") + QString::fromLatin1(c.typed) + u'%'
+                                                : QStringLiteral("%") + QString::fromLatin1(before) + u'%';
+            EXPECT_EQ(form.pattern(), expected) << before << " then " << c.typed;
+            if (!c.searches) {
+                EXPECT_EQ(grid->isVisible(), shown) << before << " then " << c.typed;
+            }
+        }
+    }
+    EXPECT_TRUE(m_boxes->shown().isEmpty());
+}
+
+TEST_P(GiftPickerDb, NamesNotAllChineseAreFoundByWhatTheyAreTypedAs)
+{
+    PinyinTable table;
+    ASSERT_TRUE(table.load(sqlca()));
+    for (const QString& name : {QStringLiteral("Tom"), QStringLiteral("O'Neil"), QStringLiteral("张A")})
+        ledger().exec(QStringLiteral("INSERT INTO wlryb (xm, xb, py) VALUES (?, ?, ?)"),
+                      {name, QStringLiteral("男"), table.initials(name)});
+
+    GiftForm& form = open(GiftKind::Received);
+    const struct
+    {
+        const char* typed;
+        QStringList listed;
+    } cases[] = {
+        {"tom", {QStringLiteral("Tom")}},
+        {"TOM", {QStringLiteral("Tom")}},
+        {"neil", {QStringLiteral("O'Neil")}},
+        {"za", {QStringLiteral("张A")}},
+    };
+    for (const auto& c : cases) {
+        typeName(form, QString::fromLatin1(c.typed));
+        ASSERT_TRUE(picker(form)->isVisible()) << c.typed;
+        EXPECT_EQ(listedNames(form), c.listed) << c.typed;
+    }
 }
 
 QV_LEDGER_TEST_SUITE(GiftPickerDb);

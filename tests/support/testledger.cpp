@@ -106,6 +106,13 @@ std::vector<std::string> ledgerBackends()
     return out;
 }
 
+std::vector<std::string> odbcBackends()
+{
+    if (pgHost().isEmpty() || qEnvironmentVariable("QUORVEL_TEST_ODBC_DRIVER").isEmpty())
+        return {};
+    return {"ODBC"};
+}
+
 TestLedger::TestLedger(const QString& dbms) : m_dbms(dbms) {}
 
 TestLedger::~TestLedger()
@@ -144,6 +151,13 @@ bool TestLedger::create(QString& error)
         if (!pgAdmin(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(m_pgDatabase, tpl), error))
             return false;
         fillPg(m_sqlca, m_pgDatabase);
+        if (m_dbms == u"ODBC") {
+            m_sqlca.DBMS = QStringLiteral("ODBC");
+            m_sqlca.DBParm =
+                QStringLiteral("ConnectString='Driver=%1;Servername=%2;Port=%3;Database=%4;UID=%5'")
+                    .arg(qEnvironmentVariable("QUORVEL_TEST_ODBC_DRIVER"), pgHost(), pgPort(), m_pgDatabase,
+                         pgUser());
+        }
     }
     if (!m_sqlca.connect()) {
         error = m_sqlca.SQLErrText;
@@ -172,6 +186,23 @@ void TestLedger::writeProfile(const QString& extra) const
                        .arg(m_sqlca.DBMS, m_sqlca.Database, m_sqlca.ServerName, m_sqlca.LogID);
     text += extra;
     file.write(text.toUtf8());
+}
+
+bool TestLedger::cutServerConnection(Transaction& t)
+{
+    if (m_dbms == u"SQLite")
+        return false;
+    QVariantList row;
+    if (t.selectInto(QStringLiteral("SELECT pg_backend_pid()"), {}, row) != 0)
+        return false;
+    const int pid = row.front().toInt();
+    Transaction admin;
+    configure(admin);
+    if (!admin.connect())
+        return false;
+    // The second argument makes the server wait until the session has ended.
+    return admin.selectInto(QStringLiteral("SELECT pg_terminate_backend(?, 5000)"), {pid}, row) == 0 &&
+           row.front().toBool();
 }
 
 QVariant TestLedger::scalar(const QString& sql, const QVariantList& values)

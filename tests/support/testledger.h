@@ -16,6 +16,10 @@ namespace qv::test {
 // test command has started a server and named it in QUORVEL_TEST_PG_HOST
 // (with QUORVEL_TEST_PG_PORT and QUORVEL_TEST_PG_USER).
 std::vector<std::string> ledgerBackends();
+// ODBC to the same PostgreSQL server through the driver library named by
+// QUORVEL_TEST_ODBC_DRIVER (a path; the test command finds it), with a
+// connection string and no data source file. Empty when either is missing.
+std::vector<std::string> odbcBackends();
 
 // A fresh ledger, seeded like a real installation, in a temporary working
 // directory that also holds a pb.ini naming it.
@@ -35,6 +39,11 @@ public:
     void writeProfile(const QString& extra = {}) const;
     // Fills another transaction with this ledger's settings.
     void configure(Transaction& t) const;
+
+    // PostgreSQL: ends the server session behind `t` from a second
+    // connection, as a server restart or a dropped network would, and waits
+    // until it is gone. False on SQLite or when it could not be done.
+    bool cutServerConnection(Transaction& t);
 
     // Test conveniences over the connection; they fail the test on SQL errors.
     QVariant scalar(const QString& sql, const QVariantList& values = {});
@@ -60,6 +69,12 @@ protected:
 };
 
 } // namespace qv::test
+
+// The same suite once more through ODBC, where the test command offers it.
+#define QV_ODBC_TEST_SUITE(Suite)                                                                            \
+    GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(Suite);                                                    \
+    INSTANTIATE_TEST_SUITE_P(Odbc, Suite, ::testing::ValuesIn(qv::test::odbcBackends()),                     \
+                             [](const ::testing::TestParamInfo<std::string>& info) { return info.param; })
 
 #define QV_LEDGER_TEST_SUITE(Suite)                                                                          \
     INSTANTIATE_TEST_SUITE_P(Db, Suite, ::testing::ValuesIn(qv::test::ledgerBackends()),                     \

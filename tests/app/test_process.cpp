@@ -1,0 +1,144 @@
+#include "support/testledger.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Finished
+{
+    bool ended = false; // within the wait; a program waiting for input never ends
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// Runs a built program in `dir` without any display; a window that opened
+// would wait for an operator who is not there.
+Finished runProgram(const QString& program, const QStringList& arguments, const QString& dir,
+                    const QStringList& extraEnvironment = {})
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const QString& pair : extraEnvironment)
+        env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(dir);
+    p.start(program, arguments);
+    Finished f;
+    if (!p.waitForStarted())
+        return f;
+    f.ended = p.waitForFinished(60000);
+    if (!f.ended) {
+        p.kill();
+        p.waitForFinished();
+    }
+    f.status = p.exitStatus();
+    f.code = p.exitCode();
+    f.out = QString::fromUtf8(p.readAllStandardOutput());
+    f.err = QString::fromUtf8(p.readAllStandardError());
+    return f;
+}
+
+const QString kQuorvel = QStringLiteral(QUORVEL_EXECUTABLE);
+const QString kScripted = QStringLiteral(QUORVEL_KEYSCRIPT_EXECUTABLE);
+
+// The operator's way through the login window: code, then password, each
+// committed with Enter.
+const QString kLogIn = QStringLiteral("w_login>7063{Return}7063{Return}");
+const QString kWrongPassword = QStringLiteral("|w_login>x{Return}|错误>{Return}");
+
+} // namespace
+
+TEST(CommandLine, EachOptionEndsWithItsStatusInsteadOfOpeningTheWindows)
+{
+    struct Case
+    {
+        QStringList arguments;
+        int code;
+        const char* stdoutHas;
+        const char* stderrHas;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("--help")}, 0, "--init-db", ""},
+        {{QStringLiteral("-h")}, 0, "--version", ""},
+        {{QStringLiteral("--version")}, 0, QUORVEL_VERSION, ""},
+        {{QStringLiteral("--backup"), QStringLiteral("x")}, 2, "", "--init-db"},
+        {{QStringLiteral("--bogus")}, 2, "", "bogus"},
+        {{QStringLiteral("-platform"), QStringLiteral("xcb")}, 2, "", "platform"},
+        {{QStringLiteral("ledger.db")}, 2, "", "ledger.db"},
+        // Without a pb.ini the command fails, but as itself, not as a window.
+        {{QStringLiteral("--init-db")}, 2, "", "pb.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        QTemporaryDir dir;
+        const Finished f = runProgram(kQuorvel, c.arguments, dir.path());
+        ASSERT_TRUE(f.ended) << "the program opened its windows and waited";
+        EXPECT_EQ(f.status, QProcess::NormalExit);
+        EXPECT_EQ(f.code, c.code) << f.err.toStdString();
+        EXPECT_TRUE(f.out.contains(QString::fromUtf8(c.stdoutHas))) << f.out.toStdString();
+        EXPECT_TRUE(f.err.contains(QString::fromUtf8(c.stderrHas))) << f.err.toStdString();
+    }
+}
+
+TEST(CommandLine, InitDbBuildsTheLedgerThatPbIniNames)
+{
+    QTemporaryDir dir;
+    QFile profile(dir.filePath(QStringLiteral("pb.ini")));
+    ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
+    profile.write("[database]\ndbms=SQLite\ndatabase=ledger.db\n");
+    profile.close();
+    const Finished f = runProgram(kQuorvel, {QStringLiteral("--init-db")}, dir.path());
+    ASSERT_TRUE(f.ended);
+    EXPECT_EQ(f.code, 0) << f.err.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("ledger.db"))));
+}
+
+class WaysOut : public qv::test::LedgerTest
+{
+};
+
+TEST_P(WaysOut, EveryWayOutOfTheProgramEndsCleanly)
+{
+    ledger().writeProfile();
+    struct Case
+    {
+        const char* way;
+        QString script;
+    };
+    const Case cases[] = {
+        {"Escape at the login", QStringLiteral("w_login>{Escape}")},
+        {"取消 at the login", QStringLiteral("w_login>{click:cb_2}")},
+        {"the fourth counted attempt", QStringLiteral("w_login>7063{Return}x{Return}|错误>{Return}") +
+                                           kWrongPassword + kWrongPassword + kWrongPassword},
+        {"退出系统 by Ctrl+X", kLogIn + QStringLiteral("|w_main>{Ctrl+X}")},
+        {"退出系统 from the menu", kLogIn + QStringLiteral("|w_main>{Alt+H}{Up}{Return}")},
+        {"the close box answered OK", kLogIn + QStringLiteral("|w_main>{close}|退出>{click:确定}")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.way);
+        const Finished f =
+            runProgram(kScripted, {}, ledger().workDir(), {QStringLiteral("QUORVEL_KEY_SCRIPT=") + c.script});
+        ASSERT_TRUE(f.ended) << "the program did not end";
+        EXPECT_EQ(f.status, QProcess::NormalExit) << f.err.toStdString();
+        EXPECT_EQ(f.code, 0) << f.err.toStdString();
+    }
+}
+
+QV_LEDGER_TEST_SUITE(WaysOut);
+
+TEST(FailedStart, EndsWithStatusOneAfterItsMessage)
+{
+    QTemporaryDir dir; // no pb.ini
+    const Finished f =
+        runProgram(kScripted, {}, dir.path(), {QStringLiteral("QUORVEL_KEY_SCRIPT=不能连接数据库>{Return}")});
+    ASSERT_TRUE(f.ended);
+    EXPECT_EQ(f.status, QProcess::NormalExit) << f.err.toStdString();
+    EXPECT_EQ(f.code, 1) << f.err.toStdString();
+}
