@@ -341,3 +341,12 @@ TEST_P(DataStoreStorage, AColumnThatStopsLookingForRepeatsKeepsEveryText)
 }
 
 QV_LEDGER_TEST_SUITE(DataStoreStorage);
+
+TEST(DataStoreCopy, CopyingRowsAboveThemselvesCopiesTheRowsAsked)
+{
+    DataStore ds(contactsDef());
+    for (const char* name : {"甲", "乙", "丙"})
+        ds.setItem(ds.insertRow(0), QStringLiteral("xm"), QString::fromUtf8(name));
+    ASSERT_EQ(ds.rowsCopy(2, 3, RowBuffer::Primary, ds, 1), 1);
+    EXPECT_EQ(names(ds), QStringList({"乙", "丙", "甲", "乙", "丙"}));
+}
