@@ -24,41 +24,56 @@ QString formatMoney(const ColumnDef& column, Money amount)
 }
 } // namespace
 
-bool DataStore::Row::modified() const { return std::any_of(changed.begin(), changed.end(), [](bool b) { return b; }); }
+bool DataStore::Edit::modified() const
+{
+    return std::any_of(changed.begin(), changed.end(), [](bool b) { return b; });
+}
 
-DataStore::DataStore(ReportDef def, QObject* parent) : QObject(parent), m_def(std::move(def)) {}
+DataStore::DataStore(ReportDef def, QObject* parent) : QObject(parent), m_def(std::move(def))
+{
+    m_retrieved.reset(m_def.columns);
+}
 
 QVariant DataStore::normalise(int column, const QVariant& value) const
 {
-    if (!value.isValid() || value.isNull())
-        return {};
-    switch (m_def.columns[column - 1].type) {
-    case ColumnType::Money: {
-        if (value.userType() == qMetaTypeId<Money>())
-            return value;
-        if (auto m = Money::fromVariant(value))
-            return QVariant::fromValue(*m);
-        return {};
+    return normaliseValue(m_def.columns[column - 1].type, value);
+}
+
+QVariant DataStore::value(const Row& row, int column) const
+{
+    return row.edit ? row.edit->values[column] : m_retrieved.value(row.base, column);
+}
+
+QVariant DataStore::originalValue(const Row& row, int column) const
+{
+    return row.edit ? row.edit->original[column] : m_retrieved.value(row.base, column);
+}
+
+DataStore::Edit& DataStore::editOf(Row& row)
+{
+    if (!row.edit) {
+        row.edit = std::make_unique<Edit>();
+        const int n = int(m_def.columns.size());
+        row.edit->values.resize(n);
+        if (row.base != Row::kNoBase)
+            for (int c = 0; c < n; ++c)
+                row.edit->values[c] = m_retrieved.value(row.base, c);
+        row.edit->original = row.edit->values;
     }
-    case ColumnType::Integer: {
-        bool ok = false;
-        const qlonglong n = value.toLongLong(&ok);
-        return ok ? QVariant(n) : QVariant();
-    }
-    case ColumnType::Text:
-    case ColumnType::Date:
-        if (value.typeId() == QMetaType::QString)
-            return value;
-        break;
-    }
-    return value.toString();
+    return *row.edit;
+}
+
+void DataStore::clearRows()
+{
+    Rows().swap(m_rows);
+    Rows().swap(m_deleted);
+    m_retrieved.reset(m_def.columns);
 }
 
 void DataStore::reset()
 {
     emit aboutToReset();
-    m_rows.clear();
-    m_deleted.clear();
+    clearRows();
     emit didReset();
 }
 
@@ -75,21 +90,19 @@ long DataStore::retrieve(const QVariantList& arguments)
         return -1;
     }
     emit aboutToReset();
-    m_rows.clear();
-    m_deleted.clear();
-    const int n = int(m_def.columns.size());
-    const int rc = m_tr->selectRows(bound->first, bound->second, [&](QVector<QVariant>&& cells) {
-        Row row;
-        row.values = std::move(cells);
-        row.values.resize(n);
-        for (int c = 0; c < n; ++c)
-            row.values[c] = normalise(c + 1, row.values[c]);
-        row.original = row.values;
-        m_rows.append(std::move(row));
+    clearRows();
+    bool fits = true;
+    const int rc = m_tr->selectRows(bound->first, bound->second, [&](const ResultRow& cells) {
+        if (!fits || m_retrieved.rowCount() >= qsizetype(Row::kNoBase) || !m_retrieved.append(cells)) {
+            fits = false;
+            return;
+        }
+        m_rows.push_back(Row{quint32(m_retrieved.rowCount() - 1), nullptr});
     });
-    if (rc != 0) {
-        m_rows.clear();
-        m_error = m_tr->SQLErrText;
+    if (rc != 0 || !fits) {
+        clearRows();
+        m_error = rc != 0 ? m_tr->SQLErrText
+                          : QStringLiteral("%1 检索到的数据太多，无法全部放入内存").arg(m_def.name);
         emit didReset();
         return -1;
     }
@@ -99,19 +112,21 @@ long DataStore::retrieve(const QVariantList& arguments)
 
 long DataStore::modifiedCount() const
 {
-    return long(std::count_if(m_rows.begin(), m_rows.end(), [](const Row& r) { return r.modified(); }));
+    return long(std::count_if(m_rows.begin(), m_rows.end(),
+                              [](const Row& r) { return r.edit && r.edit->modified(); }));
 }
 
 long DataStore::insertRow(long beforeRow)
 {
     const int n = int(m_def.columns.size());
     Row row;
-    row.values.resize(n);
-    row.original.resize(n);
-    row.isNew = true;
+    row.edit = std::make_unique<Edit>();
+    row.edit->values.resize(n);
+    row.edit->original.resize(n);
+    row.edit->isNew = true;
     const long at = (beforeRow <= 0 || beforeRow > rowCount()) ? rowCount() + 1 : beforeRow;
     emit rowAboutToBeInserted(at);
-    m_rows.insert(at - 1, std::move(row));
+    m_rows.insert(m_rows.begin() + (at - 1), std::move(row));
     emit rowInserted(at);
     return at;
 }
@@ -121,10 +136,11 @@ bool DataStore::deleteRow(long row)
     if (!validRow(row))
         return false;
     emit rowAboutToBeRemoved(row);
-    Row removed = m_rows.takeAt(row - 1);
+    Row removed = std::move(m_rows[size_t(row - 1)]);
+    m_rows.erase(m_rows.begin() + (row - 1));
     // A row that never reached the database leaves nothing to delete there.
-    if (!removed.isNew)
-        m_deleted.append(std::move(removed));
+    if (!(removed.edit && removed.edit->isNew))
+        m_deleted.push_back(std::move(removed));
     emit rowRemoved(row);
     return true;
 }
@@ -133,16 +149,20 @@ bool DataStore::setItem(long row, int column, const QVariant& value)
 {
     if (!validRow(row) || !validColumn(column))
         return false;
-    Row& r = m_rows[row - 1];
+    Row& r = m_rows[size_t(row - 1)];
     const QVariant v = normalise(column, value);
-    const bool same = (v.isNull() && r.values[column - 1].isNull()) ||
-                      (!v.isNull() && !r.values[column - 1].isNull() && v == r.values[column - 1]);
-    r.values[column - 1] = v;
+    const QVariant current = this->value(r, column - 1);
+    const bool same = (v.isNull() && current.isNull()) || (!v.isNull() && !current.isNull() && v == current);
     if (!same) {
-        // Rows carry change flags only once edited: a large retrieve stays lean.
-        if (r.changed.isEmpty())
-            r.changed.fill(false, m_def.columns.size());
-        r.changed[column - 1] = true;
+        // Rows carry their values and change flags apart from the retrieved
+        // columns only once edited: a large retrieve stays lean.
+        Edit& e = editOf(r);
+        e.values[column - 1] = v;
+        if (e.changed.isEmpty())
+            e.changed.fill(false, m_def.columns.size());
+        e.changed[column - 1] = true;
+    } else if (r.edit) {
+        r.edit->values[column - 1] = v;
     }
     emit itemChanged(row, column);
     return true;
@@ -155,10 +175,10 @@ bool DataStore::setItem(long row, const QString& column, const QVariant& value)
 
 QVariant DataStore::getItem(long row, int column, RowBuffer buffer) const
 {
-    const auto& rows = buffer == RowBuffer::Primary ? m_rows : m_deleted;
-    if (row < 1 || row > rows.size() || !validColumn(column))
+    const Rows& rows = this->buffer(buffer);
+    if (row < 1 || row > long(rows.size()) || !validColumn(column))
         return {};
-    return rows[row - 1].values[column - 1];
+    return value(rows[size_t(row - 1)], column - 1);
 }
 
 QVariant DataStore::getItem(long row, const QString& column) const
@@ -168,7 +188,16 @@ QVariant DataStore::getItem(long row, const QString& column) const
 
 QString DataStore::getItemString(long row, int column) const
 {
-    const QVariant v = getItem(row, column);
+    if (!validRow(row) || !validColumn(column))
+        return {};
+    const Row& r = m_rows[size_t(row - 1)];
+    // Texts straight from the retrieved bytes, without a QVariant between;
+    // null stays a null QString, which binds as NULL again.
+    if (!r.edit && m_retrieved.isText(column - 1)) {
+        const TextColumn& texts = m_retrieved.texts(column - 1);
+        return texts.isNull(r.base) ? QString() : texts.text(r.base);
+    }
+    const QVariant v = value(r, column - 1);
     if (v.isNull())
         return {};
     if (v.userType() == qMetaTypeId<Money>())
@@ -183,7 +212,14 @@ QString DataStore::getItemString(long row, const QString& column) const
 
 Money DataStore::getItemMoney(long row, const QString& column) const
 {
-    const QVariant v = getItem(row, column);
+    const int c = m_def.columnIndex(column);
+    if (validRow(row) && c && !m_rows[size_t(row - 1)].edit &&
+        m_def.columns[c - 1].type == ColumnType::Money) {
+        const Row& r = m_rows[size_t(row - 1)];
+        const NumberColumn& cents = m_retrieved.numbers(c - 1);
+        return cents.isNull(r.base) ? Money() : Money::fromCents(cents.value(r.base));
+    }
+    const QVariant v = getItem(row, c);
     if (v.userType() == qMetaTypeId<Money>())
         return v.value<Money>();
     return Money::fromVariant(v).value_or(Money());
@@ -191,22 +227,25 @@ Money DataStore::getItemMoney(long row, const QString& column) const
 
 RowStatus DataStore::rowStatus(long row, RowBuffer buffer) const
 {
-    const auto& rows = buffer == RowBuffer::Primary ? m_rows : m_deleted;
-    if (row < 1 || row > rows.size())
+    const Rows& rows = this->buffer(buffer);
+    if (row < 1 || row > long(rows.size()) || !rows[size_t(row - 1)].edit)
         return RowStatus::NotModified;
-    const Row& r = rows[row - 1];
-    if (r.isNew)
-        return r.modified() ? RowStatus::NewModified : RowStatus::New;
-    return r.modified() ? RowStatus::DataModified : RowStatus::NotModified;
+    const Edit& e = *rows[size_t(row - 1)].edit;
+    if (e.isNew)
+        return e.modified() ? RowStatus::NewModified : RowStatus::New;
+    return e.modified() ? RowStatus::DataModified : RowStatus::NotModified;
 }
 
 bool DataStore::itemModified(long row, int column) const
 {
-    return validRow(row) && validColumn(column) && column <= m_rows[row - 1].changed.size() &&
-           m_rows[row - 1].changed[column - 1];
+    if (!validRow(row) || !validColumn(column) || !m_rows[size_t(row - 1)].edit)
+        return false;
+    const Edit& e = *m_rows[size_t(row - 1)].edit;
+    return column <= e.changed.size() && e.changed[column - 1];
 }
 
-long DataStore::find(const std::function<bool(const DataStore&, long)>& predicate, long first, long last) const
+long DataStore::find(const std::function<bool(const DataStore&, long)>& predicate, long first,
+                     long last) const
 {
     first = std::max(1L, first);
     last = std::min(last, rowCount());
@@ -226,69 +265,126 @@ long DataStore::findText(const QString& column, const QString& value, long first
 
 namespace {
 
-// Texts sort in GBK byte order, which puts the common characters in pinyin
-// order, the order Chinese household ledgers are read in.
-int compareValues(const QVariant& a, const QVariant& b)
+// One sort column's key for every row: nulls first, then the values in
+// order; texts as their rank in GBK order.
+struct RowKeys
 {
-    if (a.isNull() || b.isNull())
-        return a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
-    if (a.userType() == qMetaTypeId<Money>()) {
-        const auto x = a.value<Money>(), y = b.value<Money>();
-        return x < y ? -1 : (y < x ? 1 : 0);
+    std::vector<qint64> key;
+    std::vector<bool> isNull;
+    bool ascending = true;
+
+    int compare(quint32 a, quint32 b) const
+    {
+        if (isNull[a] || isNull[b])
+            return isNull[a] == isNull[b] ? 0 : (isNull[a] ? -1 : 1);
+        return key[a] < key[b] ? -1 : (key[b] < key[a] ? 1 : 0);
     }
-    if (a.typeId() == QMetaType::LongLong) {
-        const auto x = a.toLongLong(), y = b.toLongLong();
-        return x < y ? -1 : (y < x ? 1 : 0);
-    }
-    const auto ga = gbk::encode(a.toString()), gb = gbk::encode(b.toString());
-    if (ga && gb)
-        return ga->compare(*gb);
-    return a.toString().compare(b.toString());
-}
+};
 
 } // namespace
 
 void DataStore::sort()
 {
-    QVector<std::pair<int, bool>> keys;
-    for (const SortKey& k : m_sort)
-        if (const int c = m_def.columnIndex(k.column))
-            keys.append({c - 1, k.ascending});
-    if (keys.isEmpty())
+    std::vector<RowKeys> keys;
+    const size_t n = m_rows.size();
+    for (const SortKey& k : m_sort) {
+        const int c = m_def.columnIndex(k.column) - 1;
+        if (c < 0)
+            continue;
+        RowKeys& keyed = keys.emplace_back();
+        keyed.ascending = k.ascending;
+        keyed.key.resize(n);
+        keyed.isNull.resize(n);
+        const bool text =
+            m_def.columns[c].type == ColumnType::Text || m_def.columns[c].type == ColumnType::Date;
+        if (!text) {
+            for (size_t i = 0; i < n; ++i) {
+                const QVariant v = value(m_rows[i], c);
+                keyed.isNull[i] = v.isNull();
+                if (v.isNull())
+                    continue;
+                keyed.key[i] =
+                    v.userType() == qMetaTypeId<Money>() ? v.value<Money>().cents() : v.toLongLong();
+            }
+            continue;
+        }
+        // Every distinct retrieved text is encoded once; edited values after them.
+        TextOrder order;
+        const TextColumn& retrieved = m_retrieved.texts(c);
+        for (quint32 e = 0; e < retrieved.entryCount(); ++e)
+            order.addUtf8(retrieved.entry(e));
+        std::vector<quint32> item(n);
+        for (size_t i = 0; i < n; ++i) {
+            const Row& r = m_rows[i];
+            if (r.edit) {
+                const QVariant& v = r.edit->values[c];
+                keyed.isNull[i] = v.isNull();
+                if (!v.isNull())
+                    item[i] = order.addText(v.toString());
+            } else {
+                keyed.isNull[i] = retrieved.isNull(r.base);
+                item[i] = retrieved.code(r.base);
+            }
+        }
+        const std::vector<quint32> rank = order.ranks();
+        for (size_t i = 0; i < n; ++i)
+            if (!keyed.isNull[i])
+                keyed.key[i] = rank[item[i]];
+    }
+    if (keys.empty())
         return;
-    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const Row& x, const Row& y) {
-        for (const auto& [c, asc] : keys) {
-            const int cmp = compareValues(x.values[c], y.values[c]);
+    std::vector<quint32> order(n);
+    for (quint32 i = 0; i < n; ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
+        for (const RowKeys& k : keys) {
+            const int cmp = k.compare(a, b);
             if (cmp != 0)
-                return asc ? cmp < 0 : cmp > 0;
+                return k.ascending ? cmp < 0 : cmp > 0;
         }
         return false;
     });
+    Rows sorted;
+    sorted.reserve(n);
+    for (const quint32 i : order)
+        sorted.push_back(std::move(m_rows[i]));
+    m_rows.swap(sorted);
     emit rowsReordered();
 }
 
 int DataStore::rowsCopy(long start, long end, RowBuffer source, DataStore& target, long beforeRow) const
 {
-    const auto& rows = source == RowBuffer::Primary ? m_rows : m_deleted;
-    if (start < 1 || end < start || end > rows.size())
+    const Rows& rows = buffer(source);
+    if (start < 1 || end < start || end > long(rows.size()))
         return -1;
+    QList<int> sourceColumns; // per target column, 0 = none here
+    for (const ColumnDef& column : target.m_def.columns)
+        sourceColumns << m_def.columnIndex(column.name);
+    // Copying within one store inserts into the rows being read: take the
+    // values first.
+    QList<QVector<QVariant>> copied;
+    for (long r = start; r <= end; ++r) {
+        QVector<QVariant> values;
+        for (const int sc : sourceColumns)
+            values << (sc ? value(rows[size_t(r - 1)], sc - 1) : QVariant());
+        copied << values;
+    }
     long at = (beforeRow <= 0 || beforeRow > target.rowCount()) ? target.rowCount() + 1 : beforeRow;
-    for (long r = start; r <= end; ++r, ++at) {
-        const long inserted = target.insertRow(at);
-        for (int c = 1; c <= target.m_def.columns.size(); ++c) {
-            const int sc = m_def.columnIndex(target.m_def.columns[c - 1].name);
-            if (sc)
-                target.setItem(inserted, c, rows[r - 1].values[sc - 1]);
-        }
+    for (const QVector<QVariant>& values : copied) {
+        const long inserted = target.insertRow(at++);
+        for (int c = 1; c <= values.size(); ++c)
+            if (sourceColumns[c - 1])
+                target.setItem(inserted, c, values[c - 1]);
     }
     return 1;
 }
 
 std::optional<QString> DataStore::validate() const
 {
-    for (const Row& row : m_rows) {
-        if (!row.modified())
+    for (const Row& r : m_rows) {
+        if (!r.edit || !r.edit->modified())
             continue;
+        const Edit& row = *r.edit;
         for (int c = 0; c < m_def.columns.size(); ++c) {
             const ColumnDef& col = m_def.columns[c];
             if (!row.changed[c] || col.type != ColumnType::Text || row.values[c].isNull())
@@ -328,7 +424,7 @@ int DataStore::update(bool resetFlags)
         QStringList parts;
         for (int k : keys) {
             parts << m_def.columns[k].name + QStringLiteral(" = ?");
-            values << row.original[k];
+            values << originalValue(row, k);
         }
         return parts.join(QStringLiteral(" AND "));
     };
@@ -351,9 +447,10 @@ int DataStore::update(bool resetFlags)
         if (run(QStringLiteral("DELETE FROM %1 WHERE %2").arg(m_def.updateTable, where), values, true) != 1)
             return -1;
     }
-    for (const Row& row : m_rows) {
-        if (!row.modified())
+    for (const Row& r : m_rows) {
+        if (!r.edit || !r.edit->modified())
             continue;
+        const Edit& row = *r.edit;
         QStringList columns;
         QVariantList values;
         if (row.isNew) {
@@ -379,7 +476,7 @@ int DataStore::update(bool resetFlags)
         }
         if (columns.isEmpty())
             continue;
-        const QString where = whereKey(row, values);
+        const QString where = whereKey(r, values);
         if (run(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(m_def.updateTable, columns.join(u','), where),
                 values, true) != 1)
             return -1;
@@ -411,11 +508,13 @@ int saveChanges(DataStore& store, Transaction& transaction)
 
 void DataStore::resetUpdate()
 {
-    m_deleted.clear();
+    Rows().swap(m_deleted);
     for (Row& row : m_rows) {
-        row.original = row.values;
-        row.changed.clear();
-        row.isNew = false;
+        if (!row.edit)
+            continue;
+        row.edit->original = row.edit->values;
+        row.edit->changed.clear();
+        row.edit->isNew = false;
     }
 }
 
@@ -426,8 +525,15 @@ Money DataStore::sum(const QString& column) const
     if (!c)
         return total;
     const int moneyType = qMetaTypeId<Money>();
+    const bool cents = m_def.columns[c - 1].type == ColumnType::Money;
     for (const Row& row : m_rows) {
-        const QVariant& v = row.values[c - 1];
+        if (!row.edit && cents) {
+            const NumberColumn& amounts = m_retrieved.numbers(c - 1);
+            if (!amounts.isNull(row.base))
+                total += Money::fromCents(amounts.value(row.base));
+            continue;
+        }
+        const QVariant v = value(row, c - 1);
         if (v.userType() == moneyType)
             total += *static_cast<const Money*>(v.constData());
         else if (auto m = Money::fromVariant(v))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datastorecolumns.h"
 #include "money.h"
 #include "reportdef.h"
 
@@ -8,6 +9,8 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace qv {
 
@@ -105,7 +108,9 @@ signals:
     void rowsReordered();
 
 private:
-    struct Row
+    // A row as edited: every value, the values last read or saved, and which
+    // cells changed since. Rows get one only when edited or inserted.
+    struct Edit
     {
         QVector<QVariant> values;
         QVector<QVariant> original;
@@ -113,15 +118,30 @@ private:
         bool isNew = false;
         bool modified() const;
     };
+    struct Row
+    {
+        static constexpr quint32 kNoBase = 0xFFFFFFFF;
+        quint32 base = kNoBase;     // its place in m_retrieved, if it came from there
+        std::unique_ptr<Edit> edit; // null while the row is as retrieved
+    };
+    using Rows = std::vector<Row>;
+
     bool validRow(long row) const { return row >= 1 && row <= rowCount(); }
     bool validColumn(int column) const { return column >= 1 && column <= m_def.columns.size(); }
+    const Rows& buffer(RowBuffer which) const { return which == RowBuffer::Primary ? m_rows : m_deleted; }
+    // Columns count from 0 in these.
+    QVariant value(const Row& row, int column) const;
+    QVariant originalValue(const Row& row, int column) const;
+    Edit& editOf(Row& row);
     QVariant normalise(int column, const QVariant& value) const;
     int failUpdate(const QString& text);
+    void clearRows();
 
     ReportDef m_def;
     Transaction* m_tr = nullptr;
-    QVector<Row> m_rows;
-    QVector<Row> m_deleted;
+    RetrievedColumns m_retrieved;
+    Rows m_rows;
+    Rows m_deleted;
     QList<SortKey> m_sort;
     QString m_error;
 };

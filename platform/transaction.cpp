@@ -460,75 +460,140 @@ bool bindNative(sqlite3_stmt* stmt, const QVariantList& values)
 #endif
 
 int Transaction::selectRows(const QString& sql, const QVariantList& values,
-                            const std::function<void(QVector<QVariant>&&)>& onRow)
+                            const std::function<void(const ResultRow&)>& onRow)
 {
     if (!ensureOpen(sql))
         return -1;
 #ifdef QUORVEL_SQLITE_NATIVE_READ
     if (sqlite3* db = nativeSqlite(database())) {
-        sqlite3_stmt* stmt = nullptr;
+        // Cells are read where SQLite keeps them; nothing is copied unless
+        // the caller asks for a value.
+        class NativeRow final : public ResultRow
+        {
+        public:
+            sqlite3_stmt* stmt = nullptr;
+            int columns = 0;
+            int count() const override { return columns; }
+            Kind kind(int c) const override
+            {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_NULL:
+                    return Kind::Null;
+                case SQLITE_INTEGER:
+                    return Kind::Integer;
+                case SQLITE_FLOAT:
+                    return Kind::Real;
+                case SQLITE_TEXT:
+                    return Kind::Text;
+                default:
+                    return Kind::Other;
+                }
+            }
+            qint64 integer(int c) const override { return sqlite3_column_int64(stmt, c); }
+            double real(int c) const override { return sqlite3_column_double(stmt, c); }
+            QByteArrayView utf8(int c) const override
+            {
+                const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                return QByteArrayView(chars, sqlite3_column_bytes(stmt, c));
+            }
+            QVariant value(int c) const override
+            {
+                switch (kind(c)) {
+                case Kind::Null:
+                    return {};
+                case Kind::Integer:
+                    return QVariant(qlonglong(integer(c)));
+                case Kind::Real:
+                    return QVariant(real(c));
+                case Kind::Text:
+                    return QVariant(QString::fromUtf8(utf8(c)));
+                case Kind::Other:
+                    break;
+                }
+                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, c));
+                return QVariant(QByteArray(bytes, sqlite3_column_bytes(stmt, c)));
+            }
+        };
+        NativeRow row;
         const QByteArray text = sql.toUtf8();
         auto nativeFail = [&] {
             fail(QString::fromUtf8(sqlite3_errmsg(db)), sql);
-            sqlite3_finalize(stmt);
+            sqlite3_finalize(row.stmt);
             return -1;
         };
-        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK)
+        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &row.stmt, nullptr) != SQLITE_OK)
             return nativeFail();
-        if (!bindNative(stmt, values))
+        if (!bindNative(row.stmt, values))
             return nativeFail();
-        const int columns = sqlite3_column_count(stmt);
+        row.columns = sqlite3_column_count(row.stmt);
         qint64 rows = 0;
         int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            QVector<QVariant> row(columns);
-            for (int c = 0; c < columns; ++c) {
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_INTEGER:
-                    row[c] = QVariant(qlonglong(sqlite3_column_int64(stmt, c)));
-                    break;
-                case SQLITE_FLOAT:
-                    row[c] = QVariant(sqlite3_column_double(stmt, c));
-                    break;
-                case SQLITE_TEXT: {
-                    const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-                    row[c] = QVariant(QString::fromUtf8(chars, sqlite3_column_bytes(stmt, c)));
-                    break;
-                }
-                case SQLITE_BLOB: {
-                    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, c));
-                    row[c] = QVariant(QByteArray(bytes, sqlite3_column_bytes(stmt, c)));
-                    break;
-                }
-                default:
-                    break;
-                }
-            }
-            onRow(std::move(row));
+        while ((rc = sqlite3_step(row.stmt)) == SQLITE_ROW) {
+            onRow(row);
             ++rows;
         }
         if (rc != SQLITE_DONE)
             return nativeFail();
-        sqlite3_finalize(stmt);
+        sqlite3_finalize(row.stmt);
         succeed(sql);
         SQLNRows = rows;
         return 0;
     }
 #endif
+    class QueryRow final : public ResultRow
+    {
+    public:
+        QVector<QVariant> cells;
+        mutable QByteArray scratch;
+        int count() const override { return int(cells.size()); }
+        Kind kind(int c) const override
+        {
+            const QVariant& v = cells[c];
+            if (v.isNull())
+                return Kind::Null;
+            if (holdsInteger(v))
+                return Kind::Integer;
+            if (v.typeId() == QMetaType::Double)
+                return Kind::Real;
+            if (v.typeId() == QMetaType::QString)
+                return Kind::Text;
+            return Kind::Other;
+        }
+        qint64 integer(int c) const override { return cells[c].toLongLong(); }
+        double real(int c) const override { return cells[c].toDouble(); }
+        QByteArrayView utf8(int c) const override
+        {
+            scratch = cells[c].toString().toUtf8();
+            return scratch;
+        }
+        QVariant value(int c) const override { return cells[c]; }
+    };
     auto query = run(sql, values);
     if (!query)
         return -1;
-    const int columns = query->record().count();
+    QueryRow row;
+    row.cells.resize(query->record().count());
     qint64 rows = 0;
     while (query->next()) {
-        QVector<QVariant> row(columns);
-        for (int c = 0; c < columns; ++c)
-            row[c] = query->value(c);
-        onRow(std::move(row));
+        for (int c = 0; c < row.cells.size(); ++c)
+            row.cells[c] = query->value(c);
+        onRow(row);
         ++rows;
     }
     SQLNRows = rows;
     return 0;
+}
+
+int Transaction::selectRows(const QString& sql, const QVariantList& values,
+                            const std::function<void(QVector<QVariant>&&)>& onRow)
+{
+    const std::function<void(const ResultRow&)> asValues = [&onRow](const ResultRow& row) {
+        QVector<QVariant> cells(row.count());
+        for (int c = 0; c < cells.size(); ++c)
+            cells[c] = row.value(c);
+        onRow(std::move(cells));
+    };
+    return selectRows(sql, values, asValues);
 }
 
 Transaction& sqlca()

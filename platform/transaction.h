@@ -2,6 +2,7 @@
 
 #include "dialect.h"
 
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -11,6 +12,25 @@
 #include <optional>
 
 namespace qv {
+
+// One row of a SELECT as the driver holds it, valid only during the call
+// that hands it over. Texts can be read as their UTF-8 bytes, so that a
+// caller keeping a million rows need not make a QString of every cell.
+class ResultRow
+{
+public:
+    enum class Kind { Null, Integer, Real, Text, Other };
+    virtual ~ResultRow() = default;
+    virtual int count() const = 0;
+    virtual Kind kind(int column) const = 0;
+    virtual qint64 integer(int column) const = 0;
+    virtual double real(int column) const = 0;
+    // A Text cell's bytes, valid until the next call on this row.
+    virtual QByteArrayView utf8(int column) const = 0;
+    // Any cell as a value: null, qlonglong, double, QString, or what the
+    // driver gives for other types (dates, blobs).
+    virtual QVariant value(int column) const = 0;
+};
 
 // The transaction object: the one connection to the ledger, filled from the
 // profile file, and the result of the last statement. Nothing is committed
@@ -68,11 +88,15 @@ public:
     // A forward-only cursor for a SELECT; SQLCode tells whether it opened.
     std::optional<QSqlQuery> open(const QString& sql, const QVariantList& values = {});
 
-    // Runs a SELECT and hands every row to `onRow` as one value per column
-    // (null, qlonglong, double or QString); 0 or -1. On SQLite the rows are
-    // read straight from the library: Qt's driver converts every text to
-    // UTF-16 inside SQLite and copies it twice more, which made reading a
-    // large ledger several times slower than the database itself.
+    // Runs a SELECT and hands every row to `onRow`; 0 or -1. On SQLite the
+    // rows are read straight from the library: Qt's driver converts every
+    // text to UTF-16 inside SQLite and copies it twice more, which made
+    // reading a large ledger several times slower than the database itself.
+    int selectRows(const QString& sql, const QVariantList& values,
+                   const std::function<void(const ResultRow& row)>& onRow);
+    // The same with each row as one value per column (null, qlonglong,
+    // double, QString): simpler for a few rows; a caller keeping many reads
+    // the ResultRow form.
     int selectRows(const QString& sql, const QVariantList& values,
                    const std::function<void(QVector<QVariant>&& row)>& onRow);
 
