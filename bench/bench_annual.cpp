@@ -2,7 +2,7 @@
 // summed and stored as the window does it, against the same 24 sums and 12
 // inserts run by the sqlite3 shell on the same file.
 
-#include "ledgergen.h"
+#include "benchsupport.h"
 
 #include "platform/datastore.h"
 #include "platform/transaction.h"
@@ -13,30 +13,16 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTextStream>
 
-#include <algorithm>
-#include <chrono>
 
 namespace {
-
-double millisecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
 
 struct Series
 {
     QList<double> runs;
     double first() const { return runs.value(0); }
-    double median() const
-    {
-        QList<double> sorted = runs;
-        std::sort(sorted.begin(), sorted.end());
-        const qsizetype n = sorted.size();
-        return n == 0 ? 0 : (n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2);
-    }
+    double median() const { return qv::bench::median(runs); }
     QString text() const
     {
         return QStringLiteral("first %1 ms, median %2 ms").arg(first(), 0, 'f', 1).arg(median(), 0, 'f', 1);
@@ -100,12 +86,12 @@ ShellRun runShell(const QString& shell, const QString& file, const QString& scri
 {
     QProcess process;
     ShellRun run;
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = qv::bench::Clock::now();
     process.start(shell, {file});
     process.write(script.toUtf8());
     process.closeWriteChannel();
     const bool finished = process.waitForFinished(-1);
-    run.processMs = millisecondsSince(start);
+    run.processMs = qv::bench::msSince(start);
     run.ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     const QString output = QString::fromUtf8(process.readAllStandardOutput());
     static const QRegularExpression timer(QStringLiteral("Run Time: real ([0-9.]+)"));
@@ -132,23 +118,12 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString file = QFileInfo(args[1]).absoluteFilePath();
-    if (!QFileInfo::exists(file)) {
-        out << file << " does not exist: generating 1000000 records" << Qt::endl;
-        qv::bench::GeneratedLedger generated;
-        QString error;
-        if (!qv::bench::generateLedger(file, 1'000'000, 1, out, generated, error)) {
-            err << "generation failed: " << error << Qt::endl;
-            return 1;
-        }
-    }
+    if (!qv::bench::ensureLedger(file, 1'000'000, out, err))
+        return 1;
 
     qv::Transaction t;
-    t.DBMS = QStringLiteral("SQLite");
-    t.Database = file;
-    if (!t.connect()) {
-        err << "cannot open the ledger: " << t.SQLErrText << Qt::endl;
+    if (!qv::bench::openLedger(t, file, err))
         return 1;
-    }
     QVariantList into;
     t.selectInto(QStringLiteral("SELECT count(*) FROM rqwlb"), {}, into);
     out << QStringLiteral("ledger %1: %2 records; year %3, %4 runs each")
@@ -164,16 +139,16 @@ int main(int argc, char* argv[])
     report.setSort({{QStringLiteral("mon"), true}});
     int refused = 0;
     for (int i = 0; i < repeat; ++i) {
-        auto start = std::chrono::steady_clock::now();
+        auto start = qv::bench::Clock::now();
         qv::computeYear(t, year, [&](const qv::MonthOutcome& m) { refused += m.stored ? 0 : 1; });
-        engine.runs << millisecondsSince(start);
-        start = std::chrono::steady_clock::now();
+        engine.runs << qv::bench::msSince(start);
+        start = qv::bench::Clock::now();
         qv::computeYear(t, year, [&](const qv::MonthOutcome& m) {
             refused += m.stored ? 0 : 1;
             report.retrieve();
             report.sort();
         });
-        window.runs << millisecondsSince(start);
+        window.runs << qv::bench::msSince(start);
     }
     const QStringList engineMonths = storedMonths(t);
     t.disconnect();
@@ -182,11 +157,9 @@ int main(int argc, char* argv[])
     out << QStringLiteral("        with the report re-read after each month:      %1").arg(window.text())
         << Qt::endl;
 
-    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
-    if (shell.isEmpty()) {
-        err << "no sqlite3 shell on the PATH: no baseline" << Qt::endl;
+    const QString shell = qv::bench::sqliteShell(err);
+    if (shell.isEmpty())
         return 1;
-    }
     // The shell's own ".timer" rounds every statement to the millisecond,
     // which on 38 short statements says little; its whole run less the run
     // of an empty script on the same file (start, open, schema) is the

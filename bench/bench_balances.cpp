@@ -2,7 +2,7 @@
 // drawn, against the same GROUP BY in the sqlite3 shell; and the online
 // backup of that ledger against the shell's .backup.
 
-#include "ledgergen.h"
+#include "benchsupport.h"
 
 #include "platform/ledgerbackup.h"
 #include "platform/reportgrid.h"
@@ -15,23 +15,14 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSqlQuery>
-#include <QStandardPaths>
 #include <QTextStream>
 
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 
 namespace {
-
-double processSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
 
 // User + system seconds of the children reaped so far.
 double childrenSeconds()
@@ -54,10 +45,10 @@ struct Timing
 template <typename F> Timing measure(F&& work, bool child = false)
 {
     const auto start = std::chrono::steady_clock::now();
-    const double cpu = child ? childrenSeconds() : processSeconds();
+    const double cpu = child ? childrenSeconds() : qv::bench::processSeconds();
     work();
     return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-            (child ? childrenSeconds() : processSeconds()) - cpu};
+            (child ? childrenSeconds() : qv::bench::processSeconds()) - cpu};
 }
 
 // The first run stands alone (caches still cold for this process); the
@@ -122,29 +113,16 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString file = QFileInfo(args[1]).absoluteFilePath();
-    if (!QFileInfo::exists(file)) {
-        out << file << " does not exist: generating 1000000 records" << Qt::endl;
-        qv::bench::GeneratedLedger generated;
-        QString error;
-        if (!qv::bench::generateLedger(file, 1'000'000, 1, out, generated, error)) {
-            err << "generation failed: " << error << Qt::endl;
-            return 1;
-        }
-    }
-    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
-    if (shell.isEmpty()) {
-        err << "no sqlite3 shell on the PATH: no baseline" << Qt::endl;
+    if (!qv::bench::ensureLedger(file, 1'000'000, out, err))
         return 1;
-    }
+    const QString shell = qv::bench::sqliteShell(err);
+    if (shell.isEmpty())
+        return 1;
     const double megabytes = QFileInfo(file).size() / (1024.0 * 1024.0);
 
     qv::Transaction t;
-    t.DBMS = QStringLiteral("SQLite");
-    t.Database = file;
-    if (!t.connect()) {
-        err << "cannot open the ledger: " << t.SQLErrText << Qt::endl;
+    if (!qv::bench::openLedger(t, file, err))
         return 1;
-    }
     QVariantList count;
     t.selectInto(QStringLiteral("SELECT count(*), count(DISTINCT xm) FROM rqwlb"), {}, count);
     out << QStringLiteral("ledger %1: %2 MB, %3 records, %4 people")

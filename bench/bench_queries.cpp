@@ -8,7 +8,7 @@
 // plugins and statement caches warm) and as the median of repeated queries
 // in one process; never only the best.
 
-#include "ledgergen.h"
+#include "benchsupport.h"
 
 #include "platform/dateedit.h"
 #include "platform/reportgrid.h"
@@ -19,31 +19,17 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTextStream>
 
 #include <algorithm>
-#include <chrono>
 
 using namespace qv;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(QList<double> values)
-{
-    if (values.isEmpty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+using bench::Clock;
+using bench::median;
+using bench::msSince;
 
 struct Figures
 {
@@ -120,9 +106,8 @@ double shellMs(const QString& shell, const QString& file, const QString& sql, co
 int child(const QString& file, const QuerySpec& s)
 {
     Transaction t;
-    t.DBMS = QStringLiteral("SQLite");
-    t.Database = file;
-    if (!t.connect())
+    QTextStream err(stderr);
+    if (!bench::openLedger(t, file, err))
         return 1;
     std::unique_ptr<QWidget> w(createGiftQuery(QString::fromLatin1(s.window), t));
     auto* window = static_cast<GiftQueryWindow*>(w.get());
@@ -152,28 +137,15 @@ int main(int argc, char* argv[])
     const QString file = QFileInfo(args[1]).absoluteFilePath();
     const QString year = args.value(2, QStringLiteral("2015"));
     const int repeat = std::max(1, args.value(3, QStringLiteral("7")).toInt());
-    if (!QFileInfo::exists(file)) {
-        out << file << " does not exist: generating 1000000 records" << Qt::endl;
-        bench::GeneratedLedger generated;
-        QString error;
-        if (!bench::generateLedger(file, 1'000'000, 1, out, generated, error)) {
-            err << "generation failed: " << error << Qt::endl;
-            return 1;
-        }
-    }
-    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
-    if (shell.isEmpty()) {
-        err << "no sqlite3 shell on the PATH: no baseline" << Qt::endl;
+    if (!bench::ensureLedger(file, 1'000'000, out, err))
         return 1;
-    }
+    const QString shell = bench::sqliteShell(err);
+    if (shell.isEmpty())
+        return 1;
 
     Transaction t;
-    t.DBMS = QStringLiteral("SQLite");
-    t.Database = file;
-    if (!t.connect()) {
-        err << "cannot open the ledger: " << t.SQLErrText << Qt::endl;
+    if (!bench::openLedger(t, file, err))
         return 1;
-    }
     // The person with the most records, for the per-person query.
     QVariantList busiest;
     t.selectInto(QStringLiteral("SELECT xm FROM rqwlb GROUP BY xm ORDER BY count(*) DESC LIMIT 1"), {},

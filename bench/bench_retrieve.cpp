@@ -8,7 +8,7 @@
 // is the figure compared: on a machine shared with other work, wall-clock
 // time says more about the neighbours than about the reader.
 
-#include "ledgergen.h"
+#include "benchsupport.h"
 
 #include "platform/datastore.h"
 #include "platform/transaction.h"
@@ -16,7 +16,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTextStream>
 
 #include <spawn.h>
@@ -26,7 +25,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <optional>
 
 extern char** environ;
@@ -73,13 +71,6 @@ qv::ReportDef allRecordsDef(Plan plan)
     return def;
 }
 
-double processorSeconds()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
 double wallSeconds()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -114,21 +105,18 @@ qint64 statusKb(const char* key)
 int engineChild(const QString& file, int retrieves, Plan plan, bool sortByName)
 {
     QTextStream out(stdout);
+    QTextStream err(stderr);
     qv::Transaction t;
-    t.DBMS = QStringLiteral("SQLite");
-    t.Database = file;
-    if (!t.connect()) {
-        QTextStream(stderr) << "cannot open the ledger: " << t.SQLErrText << Qt::endl;
+    if (!qv::bench::openLedger(t, file, err))
         return 1;
-    }
     qv::DataStore store(allRecordsDef(plan));
     store.setTransObject(&t);
     for (int i = 0; i < retrieves; ++i) {
-        const double cpu0 = processorSeconds(), wall0 = wallSeconds();
+        const double cpu0 = qv::bench::processSeconds(), wall0 = wallSeconds();
         const long rows = store.retrieve({kBegin, kEnd});
-        const double cpu1 = processorSeconds(), wall1 = wallSeconds();
+        const double cpu1 = qv::bench::processSeconds(), wall1 = wallSeconds();
         const qv::Money total = store.sum(QStringLiteral("je"));
-        const double cpu2 = processorSeconds();
+        const double cpu2 = qv::bench::processSeconds();
         if (rows < 0) {
             QTextStream(stderr) << "retrieve failed: " << store.errorText() << Qt::endl;
             return 1;
@@ -138,9 +126,9 @@ int engineChild(const QString& file, int retrieves, Plan plan, bool sortByName)
     }
     if (sortByName) {
         store.setSort({{QStringLiteral("xm"), true}});
-        const double cpu0 = processorSeconds(), wall0 = wallSeconds();
+        const double cpu0 = qv::bench::processSeconds(), wall0 = wallSeconds();
         store.sort();
-        out << "sort " << (processorSeconds() - cpu0) << ' ' << (wallSeconds() - wall0) << '\n';
+        out << "sort " << (qv::bench::processSeconds() - cpu0) << ' ' << (wallSeconds() - wall0) << '\n';
     }
     out.flush();
     return 0;
@@ -275,9 +263,7 @@ Stats stats(QList<double> values)
     if (values.isEmpty())
         return {};
     std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    const double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    return {values.front(), median, values.back()};
+    return {values.front(), qv::bench::median(values), values.back()};
 }
 
 QString secs(double s)
@@ -333,21 +319,11 @@ int main(int argc, char* argv[])
         return usage();
     const QString file = QFileInfo(args[1]).absoluteFilePath();
 
-    if (!QFileInfo::exists(file)) {
-        out << QStringLiteral("%1 does not exist: generating %2 records").arg(file).arg(rowsIfMissing)
-            << Qt::endl;
-        qv::bench::GeneratedLedger generated;
-        QString error;
-        if (!qv::bench::generateLedger(file, rowsIfMissing, 1, out, generated, error)) {
-            err << "generation failed: " << error << Qt::endl;
-            return 1;
-        }
-    }
-    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
-    if (shell.isEmpty()) {
-        err << "no sqlite3 shell on the PATH: no baseline" << Qt::endl;
+    if (!qv::bench::ensureLedger(file, rowsIfMissing, out, err))
         return 1;
-    }
+    const QString shell = qv::bench::sqliteShell(err);
+    if (shell.isEmpty())
+        return 1;
     const QString self = QCoreApplication::applicationFilePath();
 
     out << QStringLiteral("ledger %1 (%2)").arg(file, mb(QFileInfo(file).size() / 1024)) << Qt::endl;
