@@ -166,48 +166,26 @@ void ContactsWindow::recomputePinyin(long row)
 
 void ContactsWindow::addRow()
 {
-    const long n = m_dw1->rowCount();
-    m_dw1->store().insertRow(0);
-    m_dw1->setRow(n + 1);
-    m_dw1->scrollToRow(n + 1);
+    appendGridRow(*m_dw1);
 }
 
 void ContactsWindow::deleteRow()
 {
-    const long row = m_dw1->getRow();
-    // Without a current row there is nothing to name or to delete.
-    if (row == 0)
-        return;
-    const QString name = m_dw1->store().getItemString(row, QStringLiteral("xm"));
-    if (messagebox(QStringLiteral("删除！"), QStringLiteral("确实删除*") + name + QStringLiteral("*吗?"),
-                   Icon::Question, Buttons::OKCancel, 2) == 1)
-        m_dw1->store().deleteRow(row);
+    deleteGridRow(*m_dw1, QStringLiteral("xm"));
 }
 
 bool ContactsWindow::writeChanges(const QString& failureText)
 {
-    // A refused cell has already said why.
-    if (m_dw1->acceptText() != 1)
-        return false;
-    // A text too wide for its column is named to the operator instead of the
-    // general failure text, which would send them looking for duplicates.
-    if (auto message = m_dw1->store().validate()) {
-        messagebox(QStringLiteral("错误"), *message, Icon::StopSign);
-        return false;
-    }
-    // The note under the grid, checked here so that the operator is sent to
-    // the empty cell rather than left to guess at the database's words.
-    if (auto empty = m_dw1->checkRequired({QStringLiteral("xm"), QStringLiteral("xb")})) {
-        messagebox(QStringLiteral("提示"), withReason(QStringLiteral("姓名和性别不能为空。"), *empty),
-                   Icon::Exclamation);
-        return false;
-    }
-    if (saveChanges(m_dw1->store(), m_tr) != 1) {
-        messagebox(QStringLiteral("错误"), withReason(failureText, m_tr.SQLErrText), Icon::StopSign);
-        return false;
-    }
-    messagebox(QStringLiteral("提示"), QStringLiteral("数据保存成功!"), Icon::Information);
-    return true;
+    return saveGrid(*m_dw1, m_tr, failureText, [this](DataStore&) {
+        // The note under the grid, checked here so that the operator is sent
+        // to the empty cell rather than left to guess at the database's words.
+        if (auto empty = m_dw1->checkRequired({QStringLiteral("xm"), QStringLiteral("xb")})) {
+            messagebox(QStringLiteral("提示"), withReason(QStringLiteral("姓名和性别不能为空。"), *empty),
+                       Icon::Exclamation);
+            return false;
+        }
+        return true;
+    });
 }
 
 void ContactsWindow::save()

@@ -20,8 +20,6 @@ constexpr int kClientWidth = 1262 - 32;
 constexpr int kClientHeight = 1104 - 132;
 constexpr int kCodeWidth = 4;
 
-const QString kSaved = QStringLiteral("数据保存成功!");
-
 ColumnDef operatorColumn(const char* name, const char* caption, int gbkWidth, int widthUnits)
 {
     ColumnDef c;
@@ -147,47 +145,28 @@ bool OperatorsWindow::hasUnsavedChanges()
 
 void OperatorsWindow::addRow()
 {
-    const long n = m_grid->rowCount();
-    m_grid->store().insertRow(0);
-    m_grid->setRow(n + 1);
-    m_grid->scrollToRow(m_grid->getRow());
+    appendGridRow(*m_grid);
 }
 
 void OperatorsWindow::deleteRow()
 {
-    const long row = m_grid->getRow();
-    if (row == 0)
-        return;
-    const QString name = m_grid->store().getItemString(row, QStringLiteral("name"));
-    if (messagebox(QStringLiteral("删除！"), QStringLiteral("确实删除*") + name + QStringLiteral("*吗?"),
-                   Icon::Question, Buttons::OKCancel, 2) == 1)
-        m_grid->store().deleteRow(row);
+    deleteGridRow(*m_grid, QStringLiteral("name"));
 }
 
 bool OperatorsWindow::writeChanges(const QString& failureText)
 {
-    if (m_grid->acceptText() != 1)
-        return false;
-    DataStore& store = m_grid->store();
-    if (auto message = store.validate()) {
-        messagebox(QStringLiteral("错误"), *message, Icon::StopSign);
-        return false;
-    }
-    if (auto message = checkOperators(store)) {
-        messagebox(QStringLiteral("错误"), *message, Icon::StopSign);
-        return false;
-    }
-    // Rows appended and never typed into are not stored; once the save has
-    // gone through they would pass for stored rows, so they go first.
-    for (long row = store.rowCount(); row >= 1; --row)
-        if (store.rowStatus(row) == RowStatus::New)
-            store.deleteRow(row);
-    if (saveChanges(store, m_tr) != 1) {
-        messagebox(QStringLiteral("错误"), withReason(failureText, m_tr.SQLErrText), Icon::StopSign);
-        return false;
-    }
-    messagebox(QStringLiteral("提示"), kSaved, Icon::Information);
-    return true;
+    return saveGrid(*m_grid, m_tr, failureText, [](DataStore& store) {
+        if (auto message = checkOperators(store)) {
+            messagebox(QStringLiteral("错误"), *message, Icon::StopSign);
+            return false;
+        }
+        // Rows appended and never typed into are not stored; once the save
+        // has gone through they would pass for stored rows, so they go first.
+        for (long row = store.rowCount(); row >= 1; --row)
+            if (store.rowStatus(row) == RowStatus::New)
+                store.deleteRow(row);
+        return true;
+    });
 }
 
 void OperatorsWindow::save()
