@@ -1,3 +1,4 @@
+#include "gridinput.h"
 #include "support/testledger.h"
 
 #include "maintenance/contactswindow.h"
@@ -53,30 +54,9 @@ protected:
         b->click();
     }
 
-    // Types into a cell as the operator does and leaves it with Enter.
     static void typeInto(ContactsWindow& w, long row, const char* column, const QString& text)
     {
-        ReportGrid* dw = w.grid();
-        const QModelIndex index = dw->cellIndex(row, QString::fromLatin1(column));
-        dw->setCurrentIndex(index);
-        dw->edit(index);
-        QWidget* editor = dw->cellDelegate()->openEditor();
-        ASSERT_TRUE(editor) << column;
-        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            const int i = combo->findText(text);
-            ASSERT_GE(i, 0) << text.toStdString();
-            combo->setCurrentIndex(i);
-            emit combo->activated(i);
-            return;
-        }
-        for (QChar ch : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(editor, &press);
-        }
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(editor, &enter);
-        // The view commits an Enter-finished edit from the event loop.
-        QCoreApplication::processEvents();
+        test::typeInto(w.grid(), row, column, text);
     }
 
     QString item(ContactsWindow& w, long row, const char* column)
