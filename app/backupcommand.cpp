@@ -4,7 +4,6 @@
 
 #include "platform/dialect.h"
 #include "platform/ledgerbackup.h"
-#include "platform/profile.h"
 #include "platform/transaction.h"
 
 #include <QDir>
@@ -13,13 +12,9 @@ namespace qv {
 
 int runBackup(const QString& file, QTextStream& out, QTextStream& err)
 {
-    ProfileFile profile(QDir::current().filePath(Pack::profileFileName()));
-    if (profile.load() != ProfileFile::Status::Ok) {
-        err << profile.errorString() << Qt::endl;
-        return 2;
-    }
     Transaction t;
-    readConnectionSettings(t, profile);
+    if (!readProfileConnection(t, err))
+        return 2;
     switch (Dialect::parseDbms(t.DBMS)) {
     case Dbms::SQLite:
         break;

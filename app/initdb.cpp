@@ -3,22 +3,15 @@
 #include "pack.h"
 
 #include "data/ledgerschema.h"
-#include "platform/profile.h"
 #include "platform/transaction.h"
-
-#include <QDir>
 
 namespace qv {
 
 int runInitDb(QTextStream& out, QTextStream& err)
 {
-    ProfileFile profile(QDir::current().filePath(Pack::profileFileName()));
-    if (profile.load() != ProfileFile::Status::Ok) {
-        err << profile.errorString() << Qt::endl;
-        return 2;
-    }
     Transaction t;
-    readConnectionSettings(t, profile);
+    if (!readProfileConnection(t, err))
+        return 2;
     if (!t.connect(Transaction::OpenMode::CreateSQLiteFile)) {
         err << QStringLiteral("不能连接数据库：") << t.SQLErrText << Qt::endl;
         return 2;

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTextStream>
 
 namespace qv {
 
@@ -66,6 +67,17 @@ QWidget* Pack::open()
         return nullptr;
     }
     return m_openLogin(m_sqlca);
+}
+
+bool readProfileConnection(Transaction& transaction, QTextStream& err)
+{
+    ProfileFile profile(QDir::current().filePath(Pack::profileFileName()));
+    if (profile.load() != ProfileFile::Status::Ok) {
+        err << profile.errorString() << Qt::endl;
+        return false;
+    }
+    readConnectionSettings(transaction, profile);
+    return true;
 }
 
 } // namespace qv

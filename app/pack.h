@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QTextStream;
 class QWidget;
 
 namespace qv {
@@ -34,5 +35,10 @@ private:
     Transaction& m_sqlca;
     std::function<QWidget*(Transaction&)> m_openLogin;
 };
+
+// For the commands that run without a window (--init-db, --backup): fills
+// `transaction` from the profile file in the working directory. False, with
+// the reason on `err`, when the file cannot be read.
+bool readProfileConnection(Transaction& transaction, QTextStream& err);
 
 } // namespace qv
