@@ -1,6 +1,7 @@
 #include "contactswindow.h"
 
 #include "data/dropdowns.h"
+#include "data/personname.h"
 #include "platform/datastore.h"
 #include "platform/reportgrid.h"
 #include "platform/gbktext.h"
@@ -31,6 +32,20 @@ ColumnDef textColumn(const char* name, const char* caption, int gbkWidth, int wi
     c.editable = true;
     c.updatable = true;
     return c;
+}
+
+// Names are the key the gift records are found by: a typed name is stored
+// as a person's name. Only a name typed in this session is touched, so that
+// a stored name is never renamed behind the operator's back.
+void trimTypedName(DataStore& store, long row)
+{
+    const int xm = store.definition().columnIndex(QStringLiteral("xm"));
+    if (!store.itemModified(row, xm))
+        return;
+    const QString typed = store.getItemString(row, xm);
+    const QString name = personName(typed);
+    if (name != typed)
+        store.setItem(row, xm, name);
 }
 
 } // namespace
@@ -158,6 +173,7 @@ void ContactsWindow::recomputePinyin(long row)
 {
     m_dw1->acceptText();
     DataStore& store = m_dw1->store();
+    trimTypedName(store, row);
     const QString name = store.getItemString(row, QStringLiteral("xm"));
     if (gbk::len(name) == 0)
         return;
@@ -176,7 +192,9 @@ void ContactsWindow::deleteRow()
 
 bool ContactsWindow::writeChanges(const QString& failureText)
 {
-    return saveGrid(*m_dw1, m_tr, failureText, [this](DataStore&) {
+    return saveGrid(*m_dw1, m_tr, failureText, [this](DataStore& store) {
+        for (long row = 1; row <= store.rowCount(); ++row)
+            trimTypedName(store, row);
         // The note under the grid, checked here so that the operator is sent
         // to the empty cell rather than left to guess at the database's words.
         if (auto empty = m_dw1->checkRequired({QStringLiteral("xm"), QStringLiteral("xb")})) {

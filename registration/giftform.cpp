@@ -5,6 +5,7 @@
 
 #include "data/contactpicker.h"
 #include "data/lookups.h"
+#include "data/personname.h"
 #include "platform/dateedit.h"
 #include "platform/gbktext.h"
 #include "platform/messagebox.h"
@@ -314,7 +315,7 @@ void GiftForm::onPicked(const PickedContact& contact)
 
 void GiftForm::showHistory(bool force)
 {
-    const QString name = m_name->text().trimmed();
+    const QString name = personName(m_name->text());
     if (name == m_historyName && !force)
         return;
     // Letters that list matches in the picker are a pinyin code, not yet a
@@ -349,9 +350,7 @@ bool GiftForm::refuse(const QString& text)
 
 int GiftForm::save()
 {
-    // Blanks around a name would make " 张三 " a person of its own in every
-    // query; a name of blanks is no name.
-    const QString name = m_name->text().trimmed();
+    const QString name = personName(m_name->text());
     const QString category = m_category->text();
     const QString reason = m_reason->currentText();
     const QString object = m_object->currentText();

@@ -213,6 +213,58 @@ TEST_P(ContactsWindowTest, RefusedSaveKeepsEveryPendingChangeUntilCorrected)
     EXPECT_EQ(w->grid()->store().modifiedCount(), 0);
 }
 
+// A name is stored as the gift forms store it: " 张三 " is 张三, not a second
+// contact, and a name of blanks is no name. A stored name is never renamed
+// by a save that did not touch it.
+TEST_P(ContactsWindowTest, TypedNamesAreStoredWithoutSurroundingBlanks)
+{
+    struct Case
+    {
+        const char* typed;
+        const char* savedText; // the message the save ends with
+        int contacts;          // rows of wlryb afterwards
+        const char* stored;    // the new contact's stored name, when saved
+    };
+    const Case cases[] = {
+        {" 张三 ", "数据保存出错,请查明是否姓名重复或其他原因!", 1, nullptr},
+        {"  李四", "数据保存成功!", 2, "李四"},
+        {"\u3000王五\u3000", "数据保存成功!", 2, "王五"},
+        {"   ", "姓名和性别不能为空。", 1, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        ledger().exec(QStringLiteral("DELETE FROM wlryb"));
+        sqlca().commit();
+        addContact("张三", "男");
+        m_boxes->clear();
+        auto w = openWindow();
+        click(*w, "cb_1");
+        typeInto(*w, 2, "xm", QString::fromUtf8(c.typed));
+        typeInto(*w, 2, "xb", QStringLiteral("女"));
+        click(*w, "cb_3");
+        ASSERT_FALSE(m_boxes->shown().isEmpty());
+        EXPECT_EQ(m_boxes->shown().last().text.section(u'\n', 0, 0), QString::fromUtf8(c.savedText));
+        EXPECT_EQ(count(), c.contacts);
+        if (c.stored) {
+            EXPECT_EQ(count("xm = ?", {QString::fromUtf8(c.stored)}), 1);
+            EXPECT_EQ(item(*w, 2, "py"), w->pinyinTable().initials(QString::fromUtf8(c.stored)))
+                << "the code of the name as stored";
+        }
+    }
+
+    // A name stored with blanks before this rule stays as it is when only
+    // another column of its row changes.
+    ledger().exec(QStringLiteral("DELETE FROM wlryb"));
+    sqlca().commit();
+    addContact(" 赵六 ", "男");
+    m_boxes->clear();
+    auto w = openWindow();
+    typeInto(*w, 1, "dh", QStringLiteral("123"));
+    click(*w, "cb_3");
+    EXPECT_EQ(m_boxes->texts(), QStringList{QStringLiteral("数据保存成功!")});
+    EXPECT_EQ(count("xm = ? AND dh = ?", {QStringLiteral(" 赵六 "), QStringLiteral("123")}), 1);
+}
+
 // The note under the grid is checked before the ledger sees the rows, and the
 // message sends the operator to the empty cell.
 TEST_P(ContactsWindowTest, RowWithoutSexOrNameIsNamedBeforeSaving)
