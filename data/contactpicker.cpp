@@ -173,4 +173,16 @@ bool ContactPicker::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
+ContactPicker* attachNamePicker(QLineEdit* nameField, Transaction& transaction, QWidget* window,
+                                int leftUnits)
+{
+    auto* picker = new ContactPicker(nameField, transaction, window, QRect(leftUnits, 236, 512, 448));
+    picker->grid()->setObjectName(QStringLiteral("dw_2"));
+    QObject::connect(picker, &ContactPicker::picked, nameField, [nameField](const PickedContact& contact) {
+        nameField->setText(contact.xm);
+        nameField->setFocus(Qt::OtherFocusReason);
+    });
+    return picker;
+}
+
 } // namespace qv

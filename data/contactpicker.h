@@ -80,4 +80,10 @@ private:
     bool m_composing = false; // the input method holds uncommitted text
 };
 
+// The picker under a query window's name box: dw_2, 512 by 448 layout
+// units with its top at 236 and its left at `leftUnits`. A pick copies only
+// the name and puts the cursor back in the box.
+ContactPicker* attachNamePicker(QLineEdit* nameField, Transaction& transaction, QWidget* window,
+                                int leftUnits);
+
 } // namespace qv

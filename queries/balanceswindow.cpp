@@ -1,6 +1,7 @@
 #include "balanceswindow.h"
 
 #include "data/contactpicker.h"
+#include "data/personname.h"
 #include "platform/datastore.h"
 #include "platform/dateedit.h"
 #include "platform/dialect.h"
@@ -148,8 +149,7 @@ BalancesWindow::BalancesWindow(Transaction& transaction, QWidget* parent)
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
 
-    m_picker = new ContactPicker(m_name, m_transaction, this, QRect(444, 236, 512, 448));
-    m_picker->grid()->setObjectName(QStringLiteral("dw_2"));
+    m_picker = attachNamePicker(m_name, m_transaction, this, 444);
 
     m_from->setDate(QDate(2000, 1, 1));
     m_to->setDate(QDate::currentDate());
@@ -159,10 +159,6 @@ BalancesWindow::BalancesWindow(Transaction& transaction, QWidget* parent)
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    connect(m_picker, &ContactPicker::picked, this, [this](const PickedContact& contact) {
-        m_name->setText(contact.xm);
-        m_name->setFocus(Qt::OtherFocusReason);
-    });
     connect(m_query, &QPushButton::clicked, this, [this] { query(); });
     connect(m_print, &QPushButton::clicked, this, &BalancesWindow::print);
     connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
@@ -202,7 +198,7 @@ long BalancesWindow::query()
                    Icon::Information);
         return -1;
     }
-    const QString name = m_name->text().trimmed();
+    const QString name = personName(m_name->text());
     const long rows = m_grid->retrieve(
         {name.isEmpty() ? QVariant() : QVariant(name), m_from->storedText(), m_to->storedText()});
     if (rows < 0) {

@@ -1,6 +1,7 @@
 #include "giftquerywindow.h"
 
 #include "data/contactpicker.h"
+#include "data/personname.h"
 #include "platform/dateedit.h"
 #include "platform/exportbutton.h"
 #include "platform/globals.h"
@@ -117,13 +118,7 @@ GiftQueryWindow::GiftQueryWindow(GiftQueryConfig config, Transaction& transactio
         m_exit->move(m_export->geometry().right() + 1, m_exit->y());
 
     if (m_config.byPerson) {
-        // The picker drops below the name box; a pick copies only the name.
-        m_picker = new ContactPicker(m_name, m_tr, this, QRect(599, 236, 512, 448));
-        m_picker->grid()->setObjectName(QStringLiteral("dw_2"));
-        connect(m_picker, &ContactPicker::picked, this, [this](const PickedContact& contact) {
-            m_name->setText(contact.xm);
-            m_name->setFocus(Qt::OtherFocusReason);
-        });
+        m_picker = attachNamePicker(m_name, m_tr, this, 599);
         setTabOrder(m_name, m_from);
     }
     setTabOrder(m_from, m_to);
@@ -168,7 +163,7 @@ void GiftQueryWindow::placeControls()
 
 long GiftQueryWindow::query()
 {
-    const QString s_xm = m_name ? m_name->text().trimmed() : QString();
+    const QString s_xm = m_name ? personName(m_name->text()) : QString();
     const QString s_d1 = m_from->storedText();
     const QString s_d2 = m_to->storedText();
     QVariantList arguments;
