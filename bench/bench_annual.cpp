@@ -15,7 +15,6 @@
 #include <QRegularExpression>
 #include <QTextStream>
 
-
 namespace {
 
 struct Series
