@@ -3,10 +3,11 @@
 #include "data/dropdowns.h"
 #include "data/personname.h"
 #include "platform/datastore.h"
-#include "platform/reportgrid.h"
 #include "platform/gbktext.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
+#include "platform/report.h"
+#include "platform/reportgrid.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
 
@@ -22,16 +23,11 @@ namespace {
 constexpr int kClientWidth = 3534 - 32;
 constexpr int kClientHeight = 2232 - 132;
 
-ColumnDef textColumn(const char* name, const char* caption, int gbkWidth, int widthUnits)
+// A text column of wlryb, typed into and written back.
+ColumnDef contactColumn(const char* name, const char* caption, int gbkWidth, int widthUnits)
 {
-    ColumnDef c;
-    c.name = QString::fromLatin1(name);
-    c.caption = QString::fromUtf8(caption);
-    c.gbkWidth = gbkWidth;
-    c.widthUnits = widthUnits;
-    c.editable = true;
-    c.updatable = true;
-    return c;
+    return editableColumn(
+        textColumn(QString::fromLatin1(name), QString::fromUtf8(caption), widthUnits, gbkWidth));
 }
 
 // Names are the key the gift records are found by: a typed name is stored
@@ -62,22 +58,22 @@ ReportDef contactsDefinition()
     blank.name = QStringLiteral("blank");
     blank.widthUnits = 101;
 
-    ColumnDef xb = textColumn("xb", "性别", 2, 146);
+    ColumnDef xb = contactColumn("xb", "性别", 2, 146);
     xb.codeTable = {{QStringLiteral("男"), QStringLiteral("男")},
                     {QStringLiteral("女"), QStringLiteral("女")}};
-    ColumnDef fw = textColumn("fw", "分类", 16, 206);
+    ColumnDef fw = contactColumn("fw", "分类", 16, 206);
     fw.dropDown = QStringLiteral("dddw_fl");
 
     def.columns = {blank,
-                   textColumn("xm", "姓名", 16, 215),
+                   contactColumn("xm", "姓名", 16, 215),
                    xb,
-                   textColumn("py", "拼音码", 16, 229),
+                   contactColumn("py", "拼音码", 16, 229),
                    fw,
-                   textColumn("bm", "部门", 30, 421),
-                   textColumn("dh", "电话", 30, 434),
-                   textColumn("yd", "手机", 15, 389),
-                   textColumn("hj", "呼机", 12, 357),
-                   textColumn("dz", "住址", 40, 658)};
+                   contactColumn("bm", "部门", 30, 421),
+                   contactColumn("dh", "电话", 30, 434),
+                   contactColumn("yd", "手机", 15, 389),
+                   contactColumn("hj", "呼机", 12, 357),
+                   contactColumn("dz", "住址", 40, 658)};
     def.updateTable = QStringLiteral("wlryb");
     def.keyColumns = {QStringLiteral("xm")};
     def.rowColor = [](const DataStore&, long row) {

@@ -2,6 +2,7 @@
 
 #include "platform/datastore.h"
 #include "platform/messagebox.h"
+#include "platform/report.h"
 #include "platform/reportgrid.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
@@ -20,16 +21,11 @@ constexpr int kClientWidth = 1262 - 32;
 constexpr int kClientHeight = 1104 - 132;
 constexpr int kCodeWidth = 4;
 
+// A text column of czr, typed into and written back.
 ColumnDef operatorColumn(const char* name, const char* caption, int gbkWidth, int widthUnits)
 {
-    ColumnDef c;
-    c.name = QString::fromLatin1(name);
-    c.caption = QString::fromUtf8(caption);
-    c.gbkWidth = gbkWidth;
-    c.widthUnits = widthUnits;
-    c.editable = true;
-    c.updatable = true;
-    return c;
+    return editableColumn(
+        textColumn(QString::fromLatin1(name), QString::fromUtf8(caption), widthUnits, gbkWidth));
 }
 
 // A row the operator appended and never typed into is not an operator.
@@ -52,8 +48,8 @@ ReportDef operatorsDefinition()
     blank.widthUnits = 60;
     ColumnDef password = operatorColumn("password", "密码", 10, 300);
     password.format = QStringLiteral("*********");
-    def.columns = {blank, operatorColumn("code", "代码", kCodeWidth, 200), operatorColumn("name", "姓名", 10, 300),
-                   password};
+    def.columns = {blank, operatorColumn("code", "代码", kCodeWidth, 200),
+                   operatorColumn("name", "姓名", 10, 300), password};
     def.updateTable = QStringLiteral("czr");
     def.keyColumns = {QStringLiteral("code")};
     return def;
@@ -72,9 +68,8 @@ std::optional<QString> checkOperators(const DataStore& store)
         if (store.rowStatus(row) == RowStatus::DataModified && !store.itemModified(row, code))
             continue;
         const QString value = store.getItemString(row, code);
-        const bool plain = std::all_of(value.begin(), value.end(), [](QChar c) {
-            return c.unicode() < 128 && c.isLetterOrNumber();
-        });
+        const bool plain = std::all_of(value.begin(), value.end(),
+                                       [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); });
         if (value.size() != kCodeWidth || !plain)
             return QStringLiteral("“代码”必须是%1个字母或数字（例如 7063）：第%2行的代码是“%3”。")
                 .arg(kCodeWidth)

@@ -33,6 +33,13 @@ ColumnDef dateColumn(const QString& name, const QString& caption, int widthUnits
     return c;
 }
 
+ColumnDef editableColumn(ColumnDef column)
+{
+    column.editable = true;
+    column.updatable = true;
+    return column;
+}
+
 QString formatStoredDate(const QString& yyyymmdd, const QString& format)
 {
     if (format.isEmpty() || yyyymmdd.size() != 8)

@@ -24,6 +24,8 @@ ColumnDef moneyColumn(const QString& name, const QString& caption, int widthUnit
 // A date held as yyyymmdd; `format` "yyyy年mm月dd日" shows it that way,
 // empty shows the stored digits.
 ColumnDef dateColumn(const QString& name, const QString& caption, int widthUnits, const QString& format = {});
+// The column made one the operator types into and the save writes back.
+ColumnDef editableColumn(ColumnDef column);
 
 // "20031231" in the format "yyyy年mm月dd日" gives "2003年12月31日"; a text
 // that is not eight digits is shown as it is, so a damaged record stays
