@@ -1,5 +1,6 @@
 #include "gridinput.h"
 #include "support/testledger.h"
+#include "support/widgetinput.h"
 
 #include "maintenance/contactswindow.h"
 #include "platform/reportgrid.h"
@@ -20,6 +21,7 @@
 
 using namespace qv;
 using qv::test::LedgerTest;
+using qv::test::click;
 
 namespace {
 
@@ -45,13 +47,6 @@ protected:
         auto w = std::make_unique<ContactsWindow>(sqlca());
         w->show();
         return w;
-    }
-
-    static void click(ContactsWindow& w, const char* button)
-    {
-        auto* b = w.findChild<QPushButton*>(QString::fromLatin1(button));
-        ASSERT_TRUE(b) << button;
-        b->click();
     }
 
     static void typeInto(ContactsWindow& w, long row, const char* column, const QString& text)

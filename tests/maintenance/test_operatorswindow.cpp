@@ -1,4 +1,5 @@
 #include "support/testledger.h"
+#include "support/widgetinput.h"
 
 #include "gridinput.h"
 
@@ -17,6 +18,7 @@
 
 using namespace qv;
 using qv::test::LedgerTest;
+using qv::test::click;
 using qv::test::openCell;
 using qv::test::shown;
 using qv::test::typeInto;
@@ -41,13 +43,6 @@ protected:
         auto w = std::make_unique<OperatorsWindow>(sqlca());
         w->show();
         return w;
-    }
-
-    static void click(OperatorsWindow& w, const char* button)
-    {
-        auto* b = w.findChild<QPushButton*>(QString::fromLatin1(button));
-        ASSERT_TRUE(b) << button;
-        b->click();
     }
 
     int operators(const char* where = "1=1")

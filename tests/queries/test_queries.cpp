@@ -2,6 +2,7 @@
 // every database: rows, totals, colours, export, printing, failures.
 #include "support/pdftext.h"
 #include "support/testledger.h"
+#include "support/widgetinput.h"
 #include "support/xlsxreader.h"
 
 #include "app/sheets.h"
@@ -30,6 +31,7 @@
 
 using namespace qv;
 using qv::test::LedgerTest;
+using qv::test::click;
 using qv::test::pdfText;
 
 namespace {
@@ -98,13 +100,6 @@ protected:
     void setName(GiftQueryWindow& w, const QString& name)
     {
         w.findChild<QLineEdit*>(QStringLiteral("sle_1"))->setText(name);
-    }
-
-    static void press(QWidget& w, const char* button)
-    {
-        auto* b = w.findChild<QPushButton*>(QString::fromLatin1(button));
-        ASSERT_TRUE(b) << button;
-        b->click();
     }
 
     static QStringList column(const ReportGrid& grid, const char* name)
@@ -184,7 +179,7 @@ TEST_P(GiftQueries, EachWindowListsItsKindAndTotalsIt)
         setPeriod(w, c.from, c.to);
         if (w.config().byPerson)
             setName(w, QStringLiteral("张三"));
-        press(w, "cb_1");
+        click(w, "cb_1");
         ReportGrid& grid = *w.grid();
         EXPECT_EQ(&grid, w.findChild<ReportGrid*>(QStringLiteral("dw_1")));
         ASSERT_EQ(grid.store().rowCount(), c.rows);
@@ -209,18 +204,18 @@ TEST_P(GiftQueries, PeriodEndsAreIncludedNamesAreTrimmedAndAQueryReplacesTheRows
     GiftQueryWindow& w = openQuery("w_ldpy");
     setName(w, QStringLiteral("  张三 "));
     setPeriod(w, "20030201", "20030228");
-    press(w, "cb_1");
+    click(w, "cb_1");
     EXPECT_EQ(column(*w.grid(), "je").size(), 2);
     EXPECT_EQ(totalsLine(*w.grid()), QStringLiteral("共计：5.00元"));
 
     setPeriod(w, "20030301", "20030331");
-    press(w, "cb_1");
+    click(w, "cb_1");
     EXPECT_EQ(column(*w.grid(), "je"), QStringList{QStringLiteral("4.00")})
         << "the former rows do not remain";
     EXPECT_EQ(column(*w.grid(), "sq"), QStringList{QStringLiteral("20030301")});
 
     setPeriod(w, "20030401", "20030101");
-    press(w, "cb_1");
+    click(w, "cb_1");
     EXPECT_EQ(w.grid()->store().rowCount(), 0) << "a reversed period is empty";
     EXPECT_EQ(totalsLine(*w.grid()), QStringLiteral("共计：0.00元"));
     EXPECT_TRUE(m_boxes->shown().isEmpty()) << "an empty result says nothing";
@@ -231,11 +226,11 @@ TEST_P(GiftQueries, AFailedQuerySaysWhyAndKeepsTheRowsShown)
     add({{"张三", "收情", "100", "20030105"}});
     GiftQueryWindow& w = openQuery("w_fwcx");
     setPeriod(w, "20030101", "20031231");
-    press(w, "cb_1");
+    click(w, "cb_1");
     ASSERT_EQ(w.grid()->store().rowCount(), 1);
 
     ledger().exec(QStringLiteral("ALTER TABLE rqwlb RENAME TO rqwlb_away"));
-    press(w, "cb_1");
+    click(w, "cb_1");
     ASSERT_EQ(m_boxes->shown().size(), 1);
     EXPECT_EQ(m_boxes->shown()[0].title, QStringLiteral("错误"));
     EXPECT_EQ(m_boxes->shown()[0].icon, Icon::StopSign);
@@ -276,7 +271,7 @@ TEST_P(GiftQueries, ExportWritesTheRowsAsShownWithTheTotalLast)
     GiftQueryWindow& w = openQuery("w_lwcx");
     setName(w, QStringLiteral("张三"));
     setPeriod(w, "20030101", "20031231");
-    press(w, "cb_1");
+    click(w, "cb_1");
     auto* exportButton = w.findChild<QPushButton*>(QStringLiteral("cb_export"));
     ASSERT_TRUE(exportButton);
     EXPECT_EQ(exportButton->text(), QStringLiteral("导出"));
@@ -325,14 +320,14 @@ TEST_P(GiftQueries, PrintingShowsThePersonThePeriodAndTheTotal)
     GiftQueryWindow& w = openQuery("w_lwcx");
     setName(w, QStringLiteral("张三"));
     setPeriod(w, "20030101", "20031231");
-    press(w, "cb_1");
+    click(w, "cb_1");
 
     int previewPages = -1;
     setPreviewRunner([&](QPrintPreviewDialog& dialog) {
         emit dialog.paintRequested(&sharedPrinter());
         previewPages = 1;
     });
-    press(w, "cb_2");
+    click(w, "cb_2");
     setPreviewRunner({});
     EXPECT_EQ(previewPages, 1) << "打印 goes through the preview";
 
@@ -402,7 +397,7 @@ TEST_P(GiftAnalysis, PiesShareThePeriodsGiftsByCategoryAndByReason)
         EXPECT_EQ(w.findChild<DateEdit*>(QStringLiteral("em_2"))->date(), QDate::currentDate());
         EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("st_2"))->text(), QString::fromUtf8(c.label));
         EXPECT_TRUE(w.categoryChart()->data().isEmpty()) << "nothing is read on opening";
-        press(w, "cb_1");
+        click(w, "cb_1");
         EXPECT_EQ(slices(*w.categoryChart()), c.byCategory);
         EXPECT_EQ(slices(*w.reasonChart()), c.byReason);
         EXPECT_EQ(w.categoryChart()->data().title, QString::fromUtf8(c.leftTitle));
@@ -416,7 +411,7 @@ TEST_P(GiftAnalysis, GivenAmountsStoredNegativeGiveTheSameSharesAsReceived)
 {
     add({{"a", "送情", "-300", "20030105", "亲戚"}, {"b", "送情", "-100", "20030210", "同事"}});
     AnalysisWindow& w = openAnalysis("w_wjgd");
-    press(w, "cb_1");
+    click(w, "cb_1");
     EXPECT_EQ(slices(*w.categoryChart()), (QStringList{"亲戚 75.00%", "同事 25.00%"}));
     EXPECT_EQ(w.categoryChart()->data().total(), Money::fromCents(40000)) << "drawn by their size";
 }
@@ -425,9 +420,9 @@ TEST_P(GiftAnalysis, AFailedQuerySaysWhyAndKeepsThePies)
 {
     add({{"a", "收情", "300", "20030105", "亲戚"}});
     AnalysisWindow& w = openAnalysis("w_gwgd");
-    press(w, "cb_1");
+    click(w, "cb_1");
     ledger().exec(QStringLiteral("ALTER TABLE rqwlb RENAME TO rqwlb_away"));
-    press(w, "cb_1");
+    click(w, "cb_1");
     ASSERT_EQ(m_boxes->shown().size(), 1);
     EXPECT_EQ(m_boxes->shown()[0].title, QStringLiteral("错误"));
     EXPECT_TRUE(m_boxes->shown()[0].text.startsWith(QStringLiteral("查询失败\n")));
@@ -438,18 +433,18 @@ TEST_P(GiftAnalysis, EachPiePrintsAndExportsItsOwnSlices)
 {
     add({{"a", "收情", "300", "20030105", "亲戚", "婚礼"}, {"b", "收情", "100", "20030210", "同事", "升职"}});
     AnalysisWindow& w = openAnalysis("w_gwgd");
-    press(w, "cb_1");
+    click(w, "cb_1");
 
     QString previewed;
     setPreviewRunner([&](QPrintPreviewDialog& dialog) { previewed = dialog.windowTitle(); });
-    press(w, "b_2");
+    click(w, "b_2");
     setPreviewRunner({});
     EXPECT_FALSE(previewed.isEmpty());
 
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("reasons.csv"));
     setSaveFileNameProvider([csv](QWidget*, const QString&) { return csv; });
-    press(w, "cb_export2");
+    click(w, "cb_export2");
     setSaveFileNameProvider({});
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

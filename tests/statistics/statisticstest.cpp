@@ -59,11 +59,4 @@ void StatisticsTest::chooseYear(QWidget& window, const char* list, const QString
     ddlb->setEditText(text);
 }
 
-void StatisticsTest::click(QWidget& window, const char* button)
-{
-    auto* b = window.findChild<QPushButton*>(QString::fromLatin1(button));
-    ASSERT_TRUE(b) << button;
-    b->click();
-}
-
 } // namespace qv::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/testledger.h"
+#include "support/widgetinput.h"
 
 #include "platform/messagebox.h"
 #include "platform/money.h"
@@ -34,7 +35,6 @@ protected:
     int count(const QString& sqlWhere, const QVariantList& values = {});
 
     static void chooseYear(QWidget& window, const char* list, const QString& text);
-    static void click(QWidget& window, const char* button);
 
     ScriptedMessageBoxes* m_boxes = nullptr;
 

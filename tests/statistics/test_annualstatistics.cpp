@@ -16,6 +16,7 @@
 
 using namespace qv;
 using qv::test::StatisticsTest;
+using qv::test::click;
 
 namespace {
 

@@ -11,6 +11,7 @@
 
 using namespace qv;
 using qv::test::StatisticsTest;
+using qv::test::click;
 
 namespace {
 
