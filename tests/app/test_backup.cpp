@@ -223,6 +223,18 @@ TEST_P(LedgerBackup, BackupsBesideTheLedgerWithinOneSecondKeepBoth)
     EXPECT_EQ(recordsIn(second.file), QStringList{QStringLiteral("240101000001")});
 }
 
+// Runs one statement on the SQLite file `f` and commits it.
+void changeFile(const QString& f, const QString& sql,
+                Transaction::OpenMode mode = Transaction::OpenMode::ExistingOnly)
+{
+    Transaction t;
+    t.DBMS = QStringLiteral("SQLite");
+    t.Database = f;
+    ASSERT_TRUE(t.connect(mode));
+    ASSERT_EQ(t.execute(sql), 0);
+    ASSERT_TRUE(t.commit());
+}
+
 // What a restore may be offered that is not a ledger of this program.
 struct NotALedger
 {
@@ -235,32 +247,18 @@ const NotALedger kNotLedgers[] = {
     {"an empty file", [](const QString& f, const QString&) { writeFile(f, {}); }},
     {"another program's database",
      [](const QString& f, const QString&) {
-         Transaction t;
-         t.DBMS = QStringLiteral("SQLite");
-         t.Database = f;
-         ASSERT_TRUE(t.connect(Transaction::OpenMode::CreateSQLiteFile));
-         ASSERT_EQ(t.execute(QStringLiteral("CREATE TABLE notes (id integer, body text)")), 0);
-         ASSERT_TRUE(t.commit());
+         changeFile(f, QStringLiteral("CREATE TABLE notes (id integer, body text)"),
+                    Transaction::OpenMode::CreateSQLiteFile);
      }},
     {"a ledger without one of its tables",
      [](const QString& f, const QString& ledger) {
          ASSERT_TRUE(backupSqliteDatabase(ledger, f).ok);
-         Transaction t;
-         t.DBMS = QStringLiteral("SQLite");
-         t.Database = f;
-         ASSERT_TRUE(t.connect());
-         ASSERT_EQ(t.execute(QStringLiteral("DROP TABLE pym")), 0);
-         ASSERT_TRUE(t.commit());
+         changeFile(f, QStringLiteral("DROP TABLE pym"));
      }},
     {"a ledger without one of its columns",
      [](const QString& f, const QString& ledger) {
          ASSERT_TRUE(backupSqliteDatabase(ledger, f).ok);
-         Transaction t;
-         t.DBMS = QStringLiteral("SQLite");
-         t.Database = f;
-         ASSERT_TRUE(t.connect());
-         ASSERT_EQ(t.execute(QStringLiteral("ALTER TABLE wlryb DROP COLUMN dz")), 0);
-         ASSERT_TRUE(t.commit());
+         changeFile(f, QStringLiteral("ALTER TABLE wlryb DROP COLUMN dz"));
      }},
     {"a ledger cut short",
      [](const QString& f, const QString& ledger) {

@@ -20,8 +20,8 @@
 #include <QScrollBar>
 
 using namespace qv;
-using qv::test::LedgerTest;
 using qv::test::click;
+using qv::test::LedgerTest;
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <QPushButton>
 
 using namespace qv;
-using qv::test::LedgerTest;
 using qv::test::click;
+using qv::test::LedgerTest;
 using qv::test::openCell;
 using qv::test::shown;
 using qv::test::typeInto;

@@ -30,8 +30,8 @@
 #include <memory>
 
 using namespace qv;
-using qv::test::LedgerTest;
 using qv::test::click;
+using qv::test::LedgerTest;
 using qv::test::pdfText;
 
 namespace {

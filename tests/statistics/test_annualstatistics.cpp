@@ -15,8 +15,8 @@
 #include <QTest>
 
 using namespace qv;
-using qv::test::StatisticsTest;
 using qv::test::click;
+using qv::test::StatisticsTest;
 
 namespace {
 

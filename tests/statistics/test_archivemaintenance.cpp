@@ -10,8 +10,8 @@
 #include <QTest>
 
 using namespace qv;
-using qv::test::StatisticsTest;
 using qv::test::click;
+using qv::test::StatisticsTest;
 
 namespace {
 

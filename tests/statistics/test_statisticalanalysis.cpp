@@ -9,8 +9,8 @@
 #include <QTabWidget>
 
 using namespace qv;
-using qv::test::StatisticsTest;
 using qv::test::click;
+using qv::test::StatisticsTest;
 
 namespace {
 
