@@ -81,6 +81,19 @@ protected:
         return *w;
     }
 
+    // 张三's three gifts of 2003, a balance of 70.00, queried by person.
+    GiftQueryWindow& queriedZhangSan2003()
+    {
+        add({{"张三", "收情", "100", "20030105"},
+             {"张三", "收情", "50", "20030210"},
+             {"张三", "送情", "-80", "20030301"}});
+        GiftQueryWindow& w = openQuery("w_lwcx");
+        setName(w, QStringLiteral("张三"));
+        setPeriod(w, "20030101", "20031231");
+        click(w, "cb_1");
+        return w;
+    }
+
     AnalysisWindow& openAnalysis(const char* name)
     {
         m_window.reset(createAnalysis(QString::fromLatin1(name), sqlca()));
@@ -265,13 +278,7 @@ TEST_P(GiftQueries, ThePickerCopiesOnlyTheName)
 
 TEST_P(GiftQueries, ExportWritesTheRowsAsShownWithTheTotalLast)
 {
-    add({{"张三", "收情", "100", "20030105"},
-         {"张三", "收情", "50", "20030210"},
-         {"张三", "送情", "-80", "20030301"}});
-    GiftQueryWindow& w = openQuery("w_lwcx");
-    setName(w, QStringLiteral("张三"));
-    setPeriod(w, "20030101", "20031231");
-    click(w, "cb_1");
+    GiftQueryWindow& w = queriedZhangSan2003();
     auto* exportButton = w.findChild<QPushButton*>(QStringLiteral("cb_export"));
     ASSERT_TRUE(exportButton);
     EXPECT_EQ(exportButton->text(), QStringLiteral("导出"));
@@ -314,13 +321,7 @@ TEST_P(GiftQueries, ExportWritesTheRowsAsShownWithTheTotalLast)
 
 TEST_P(GiftQueries, PrintingShowsThePersonThePeriodAndTheTotal)
 {
-    add({{"张三", "收情", "100", "20030105"},
-         {"张三", "收情", "50", "20030210"},
-         {"张三", "送情", "-80", "20030301"}});
-    GiftQueryWindow& w = openQuery("w_lwcx");
-    setName(w, QStringLiteral("张三"));
-    setPeriod(w, "20030101", "20031231");
-    click(w, "cb_1");
+    GiftQueryWindow& w = queriedZhangSan2003();
 
     int previewPages = -1;
     setPreviewRunner([&](QPrintPreviewDialog& dialog) {
