@@ -42,12 +42,7 @@ protected:
         sqlca().commit();
     }
 
-    std::unique_ptr<ContactsWindow> openWindow()
-    {
-        auto w = std::make_unique<ContactsWindow>(sqlca());
-        w->show();
-        return w;
-    }
+    auto openWindow() { return test::showWindow<ContactsWindow>(sqlca()); }
 
     static void typeInto(ContactsWindow& w, long row, const char* column, const QString& text)
     {

@@ -38,12 +38,7 @@ protected:
         ledger().exec(QStringLiteral("INSERT INTO czr (code, name, password) VALUES ('0001', '李会计', 'abc123')"));
     }
 
-    std::unique_ptr<OperatorsWindow> openWindow()
-    {
-        auto w = std::make_unique<OperatorsWindow>(sqlca());
-        w->show();
-        return w;
-    }
+    auto openWindow() { return test::showWindow<OperatorsWindow>(sqlca()); }
 
     int operators(const char* where = "1=1")
     {

@@ -23,12 +23,7 @@ namespace {
 class AnnualStatisticsTest : public StatisticsTest
 {
 protected:
-    std::unique_ptr<AnnualStatisticsWindow> openWindow()
-    {
-        auto w = std::make_unique<AnnualStatisticsWindow>(sqlca());
-        w->show();
-        return w;
-    }
+    auto openWindow() { return test::showWindow<AnnualStatisticsWindow>(sqlca()); }
 
     void compute(AnnualStatisticsWindow& w, const QString& year)
     {

@@ -18,12 +18,7 @@ namespace {
 class ArchiveMaintenanceTest : public StatisticsTest
 {
 protected:
-    std::unique_ptr<ArchiveMaintenanceWindow> openWindow()
-    {
-        auto w = std::make_unique<ArchiveMaintenanceWindow>(sqlca());
-        w->show();
-        return w;
-    }
+    auto openWindow() { return test::showWindow<ArchiveMaintenanceWindow>(sqlca()); }
 
     void query(ArchiveMaintenanceWindow& w, const char* year)
     {

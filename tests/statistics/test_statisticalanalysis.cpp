@@ -17,12 +17,7 @@ namespace {
 class StatisticalAnalysisTest : public StatisticsTest
 {
 protected:
-    std::unique_ptr<StatisticalAnalysisWindow> openWindow()
-    {
-        auto w = std::make_unique<StatisticalAnalysisWindow>(sqlca());
-        w->show();
-        return w;
-    }
+    auto openWindow() { return test::showWindow<StatisticalAnalysisWindow>(sqlca()); }
 
     // Types the starting year on a page and presses its "分析图".
     void draw(StatisticalAnalysisWindow& w, AnalysisPage* page, const QString& year)
