@@ -8,6 +8,7 @@
 #include "platform/printing.h"
 #include "platform/report.h"
 #include "platform/reportgrid.h"
+#include "platform/songfont.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
 
@@ -87,12 +88,7 @@ ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent)
 {
     setObjectName(QStringLiteral("w_wlrywh"));
     setWindowTitle(QStringLiteral("往来人员设置"));
-    QFont f = font();
-    // 宋体 at 9 points; where it is missing, the Song
-    // face of Noto stands in, with Latin digits narrow enough for the columns.
-    f.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC")});
-    f.setPointSize(9);
-    setFont(f);
+    setFont(songFont(font(), 9));
     resize(units::toPixels(kClientWidth, kClientHeight));
 
     m_dw1 = new ReportGrid(contactsDefinition(), this);

@@ -4,6 +4,7 @@
 #include "platform/messagebox.h"
 #include "platform/report.h"
 #include "platform/reportgrid.h"
+#include "platform/songfont.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
 
@@ -93,8 +94,7 @@ OperatorsWindow::OperatorsWindow(Transaction& transaction, QWidget* parent)
     m_grid = new ReportGrid(operatorsDefinition(), this);
     m_grid->setObjectName(QStringLiteral("dw_1"));
 
-    QFont song = font();
-    song.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC")});
+    const QFont song = songFont(font());
     auto button = [this, &song](const char* name, const char* text) {
         auto* b = new QPushButton(QString::fromUtf8(text), this);
         b->setObjectName(QString::fromLatin1(name));

@@ -1,5 +1,7 @@
 #include "chartwidget.h"
 
+#include "songfont.h"
+
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -17,9 +19,7 @@ namespace {
 
 QFont titleFont()
 {
-    QFont f;
-    f.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC")});
-    f.setPointSize(11);
+    QFont f = songFont(QFont(), 11);
     f.setWeight(QFont::Bold);
     return f;
 }

@@ -11,6 +11,7 @@
 #include "platform/report.h"
 #include "platform/reportexport.h"
 #include "platform/reportgrid.h"
+#include "platform/songfont.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
 
@@ -106,10 +107,7 @@ BalancesWindow::BalancesWindow(Transaction& transaction, QWidget* parent)
 {
     setObjectName(QStringLiteral("w_wlye"));
     setWindowTitle(QStringLiteral("往来余额（按人）"));
-    QFont f = font();
-    f.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC")});
-    f.setPointSize(10);
-    setFont(f);
+    setFont(songFont(font(), 10));
     resize(units::toPixels(kClientWidth, kClientHeight));
 
     auto label = [this](const QString& text, const char* name) {

@@ -1,6 +1,7 @@
 #include "giftreports.h"
 
 #include "platform/report.h"
+#include "platform/songfont.h"
 
 namespace qv {
 
@@ -118,11 +119,7 @@ ChartDef giftShareChart(GiftSide side, GiftShare share)
 
 QFont windowFont()
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"),
-                      QStringLiteral("Noto Sans CJK SC")});
-    font.setPointSize(10);
-    return font;
+    return songFont(QFont(), 10);
 }
 
 } // namespace qv

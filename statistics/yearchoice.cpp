@@ -2,6 +2,7 @@
 
 #include "platform/gbktext.h"
 #include "platform/messagebox.h"
+#include "platform/songfont.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -53,11 +54,7 @@ QComboBox* createYearList(const QString& objectName, const QString& initialText,
 
 void useSongFont(QWidget* window)
 {
-    QFont f = window->font();
-    f.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"),
-                   QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Sans CJK SC")});
-    f.setPointSize(9);
-    window->setFont(f);
+    window->setFont(songFont(window->font(), 9));
 }
 
 } // namespace qv
