@@ -180,9 +180,20 @@ ContactPicker* attachNamePicker(QLineEdit* nameField, Transaction& transaction, 
     picker->grid()->setObjectName(QStringLiteral("dw_2"));
     QObject::connect(picker, &ContactPicker::picked, nameField, [nameField](const PickedContact& contact) {
         nameField->setText(contact.xm);
-        nameField->setFocus(Qt::OtherFocusReason);
+        focusFieldAfter(nameField);
     });
     return picker;
+}
+
+void focusFieldAfter(QWidget* field)
+{
+    QWidget* window = field->window();
+    for (QWidget* w = field->nextInFocusChain(); w && w != field; w = w->nextInFocusChain()) {
+        if (w->isEnabled() && w->isVisibleTo(window) && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 } // namespace qv

@@ -80,9 +80,14 @@ private:
     bool m_composing = false; // the input method holds uncommitted text
 };
 
+// After a pick the grid that had the keyboard is hidden: the focus goes on to
+// the next field of the tab order after `field`, so the keys typed next (the
+// period, most often) are not appended to the name just picked.
+void focusFieldAfter(QWidget* field);
+
 // The picker under a query window's name box: dw_2, 512 by 448 layout
 // units with its top at 236 and its left at `leftUnits`. A pick copies only
-// the name and puts the cursor back in the box.
+// the name and moves on to the next field.
 ContactPicker* attachNamePicker(QLineEdit* nameField, Transaction& transaction, QWidget* window,
                                 int leftUnits);
 

@@ -174,7 +174,10 @@ RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent)
     setTabOrder(m_print, m_export);
 
     connect(m_picker, &ContactPicker::picked, this,
-            [this](const PickedContact& contact) { m_name->setText(contact.xm); });
+            [this](const PickedContact& contact) {
+                m_name->setText(contact.xm);
+                focusFieldAfter(m_name);
+            });
     connect(m_query, &QPushButton::clicked, this, [this] { list(); });
     connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
     connect(m_delete, &QPushButton::clicked, this, &RecordsWindow::deleteRow);

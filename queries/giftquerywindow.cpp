@@ -183,8 +183,8 @@ long GiftQueryWindow::query()
         messagebox(QStringLiteral("错误"), withReason(QStringLiteral("查询失败"), reason), Icon::StopSign);
         return -1;
     }
-    // The new rows take the old ones' place; the old grid is emptied and
-    // waits for the next query.
+    // The new rows take the shown ones' place; the grid that showed them is
+    // emptied and stands by for the next query.
     const bool hadFocus = m_dw1->hasFocus();
     std::swap(m_dw1, m_standby);
     m_standby->setObjectName(QString());

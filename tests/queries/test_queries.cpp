@@ -262,6 +262,7 @@ TEST_P(GiftQueries, ThePickerCopiesOnlyTheName)
         {QStringLiteral("张三"), QStringLiteral("男"), QStringLiteral("zs"), QStringLiteral("同事")});
     GiftQueryWindow& w = openQuery("w_sgsh");
     w.show();
+    QApplication::setActiveWindow(&w);
     auto* picker = w.findChild<QTableView*>(QStringLiteral("dw_2"));
     ASSERT_TRUE(picker);
     EXPECT_FALSE(picker->isVisible());
@@ -274,6 +275,8 @@ TEST_P(GiftQueries, ThePickerCopiesOnlyTheName)
     QTest::keyClick(picker, Qt::Key_Return);
     EXPECT_EQ(name->text(), QStringLiteral("张三"));
     EXPECT_FALSE(picker->isVisible());
+    // Typing goes on in the from-date, not at the end of the name.
+    EXPECT_EQ(QApplication::focusWidget(), w.findChild<QWidget*>(QStringLiteral("em_1")));
 }
 
 TEST_P(GiftQueries, ExportWritesTheRowsAsShownWithTheTotalLast)
