@@ -25,14 +25,24 @@ QFont titleFont()
 }
 
 // Neighbouring slices and columns in clearly different colours, so that
-// the legend tells them apart even in a printout.
+// the legend tells them apart even in a printout. Past the hand-picked ones
+// the hues step by the golden angle: no colour comes round again, so the
+// last slice never repeats the first one beside it.
 QColor categoryColour(int index)
 {
     static const QColor colours[] = {{68, 114, 196}, {237, 125, 49},  {112, 173, 71}, {255, 192, 0},
                                      {0, 150, 136},  {165, 165, 165}, {158, 72, 14},  {99, 37, 110},
                                      {38, 68, 120},  {153, 115, 0},   {67, 104, 43},  {200, 80, 120}};
-    return colours[index % int(std::size(colours))];
+    const int fixed = int(std::size(colours));
+    if (index < fixed)
+        return colours[index];
+    return QColor::fromHsv((index - fixed) * 137 % 360, 150 + (index % 3) * 40, 150 + (index % 2) * 60);
 }
+
+// The legend beside a pie has room for about this many names; reasons are
+// typed freely, so a period can have more. Past it each slice carries its
+// own name, since a cut-off legend leaves slices no one can name.
+constexpr int kLegendRoom = 10;
 
 void addPie(QChart* chart, const ChartData& data)
 {
@@ -41,9 +51,12 @@ void addPie(QChart* chart, const ChartData& data)
     pie->setPieSize(0.55);
     QFont labelFont;
     labelFont.setPointSize(8);
+    const bool namedSlices = data.categories.size() > kLegendRoom;
     for (int c = 0; c < data.categories.size(); ++c) {
         const Money value = data.series[0].values.value(c);
-        auto* slice = pie->append(data.shareText(c), double(value.cents()) / 100.0);
+        const QString label = namedSlices ? data.categories[c] + QLatin1Char(' ') + data.shareText(c)
+                                          : data.shareText(c);
+        auto* slice = pie->append(label, double(value.cents()) / 100.0);
         slice->setLabelVisible(true);
         slice->setLabelPosition(QPieSlice::LabelOutside);
         slice->setLabelFont(labelFont);
@@ -57,6 +70,7 @@ void addPie(QChart* chart, const ChartData& data)
     for (int c = 0; c < markers.size() && c < data.categories.size(); ++c)
         markers[c]->setLabel(data.categories[c]);
     chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setVisible(!namedSlices);
 }
 
 void addColumns(QChart* chart, const ChartData& data)

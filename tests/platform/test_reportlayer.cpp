@@ -14,6 +14,7 @@
 #include "platform/reportexport.h"
 #include "platform/reportgrid.h"
 
+#include <QSet>
 #include <QApplication>
 #include <QChart>
 #include <QFile>
@@ -343,6 +344,37 @@ TEST(ChartWidget, SlicesShowTheirShareAndTheLegendNamesThem)
 
     widget.setData({});
     EXPECT_TRUE(widget.chart()->series().isEmpty()) << "new data replaces the old chart";
+}
+
+// More reasons than the legend has room for: every slice can still be named
+// and told from its neighbours, the first and the last included.
+TEST(ChartWidget, ManySlicesKeepTheirNamesAndDistinctColours)
+{
+    for (int count : {8, 13, 25}) {
+        ChartData data;
+        QList<Money> values;
+        for (int c = 0; c < count; ++c) {
+            data.categories << QStringLiteral("事由%1").arg(c + 1);
+            values << Money::fromCents(10000);
+        }
+        data.series = {{QString(), values}};
+        ChartWidget widget;
+        widget.setData(data);
+        auto* pie = qobject_cast<QPieSeries*>(widget.chart()->series().value(0));
+        ASSERT_TRUE(pie);
+        const auto markers = widget.chart()->legend()->markers(pie);
+        QSet<QRgb> colours;
+        for (int c = 0; c < count; ++c) {
+            const QString name = data.categories[c];
+            // A legend beside the pie shows about ten names; the rest would be cut off.
+            const bool inLegend = count <= 10 && widget.chart()->legend()->isVisible() && markers.value(c)
+                                  && markers[c]->label() == name;
+            EXPECT_TRUE(inLegend || pie->slices()[c]->label().startsWith(name))
+                << count << " slices: " << name.toStdString() << " cannot be named";
+            colours.insert(pie->slices()[c]->color().rgb());
+        }
+        EXPECT_EQ(colours.size(), count) << count << " slices share colours";
+    }
 }
 
 TEST(ExportButton, StandsBesidePrintAndWritesTheFileTheOperatorNames)
