@@ -1,3 +1,4 @@
+#include "activation.h"
 #include "backupcommand.h"
 #include "initdb.h"
 #include "pack.h"
@@ -60,6 +61,7 @@ int runWindows(int argc, char* argv[])
     QApplication app(argc, argv);
     qv::installQtRuntimeServices();
     qv::installKeyHabits(app);
+    qv::installActivationKeeper(app);
     qv::registerTaskWindows();
 
     int code = 1;
