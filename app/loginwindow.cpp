@@ -85,12 +85,7 @@ LoginWindow::LoginWindow(Transaction& transaction, QWidget* parent)
     setTabOrder(m_password, m_cancel);
 
     connect(m_code, &QLineEdit::textEdited, this, [this] { m_codeEdited = true; });
-    connect(m_code, &QLineEdit::editingFinished, this, [this] {
-        if (!m_codeEdited)
-            return;
-        m_codeEdited = false; // before the handler: its message box takes the focus away again
-        codeCommitted();
-    });
+    connect(m_code, &QLineEdit::editingFinished, this, &LoginWindow::commitCode);
     connect(m_password, &QLineEdit::textEdited, this, [this] { m_passwordEdited = true; });
     connect(m_password, &QLineEdit::editingFinished, this, [this] {
         if (!m_passwordEdited)
@@ -103,6 +98,29 @@ LoginWindow::LoginWindow(Transaction& transaction, QWidget* parent)
 
     uf_centerwindows(this);
     globals().input_cc = 0;
+}
+
+void LoginWindow::commitCode()
+{
+    if (!m_codeEdited)
+        return;
+    m_codeEdited = false; // before the handler: its message box takes the focus away again
+    codeCommitted();
+}
+
+// Tab out of an edited code field commits it here, before the focus moves,
+// rather than when the field hears that it lost the focus. A window that is
+// not active (a screen without a window manager hands out no activation)
+// moves its focus without telling the field, so the code would not be looked
+// up and the password typed next would land on 确定, where a blank presses it.
+// The look-up puts the focus where the next key belongs.
+bool LoginWindow::focusNextPrevChild(bool next)
+{
+    if (focusWidget() == m_code && m_codeEdited) {
+        commitCode();
+        return true;
+    }
+    return QWidget::focusNextPrevChild(next);
 }
 
 void LoginWindow::rejectCode()

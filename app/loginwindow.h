@@ -30,8 +30,10 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    void commitCode();
     void rejectCode();
     void failLookUp();
 

@@ -1,6 +1,8 @@
+#include "activation.h"
 #include "backupcommand.h"
 #include "initdb.h"
 #include "pack.h"
+#include "qttranslation.h"
 #include "sheets.h"
 
 #include "platform/keyhabits.h"
@@ -58,8 +60,10 @@ int runWindows(int argc, char* argv[])
         return 2;
     }
     QApplication app(argc, argv);
+    qv::installQtTranslation(app); // without it Qt's own dialogs speak English, nothing worse
     qv::installQtRuntimeServices();
     qv::installKeyHabits(app);
+    qv::installActivationKeeper(app);
     qv::registerTaskWindows();
 
     int code = 1;
@@ -125,6 +129,7 @@ int main(int argc, char* argv[])
     }
     if (!error.isEmpty() || parser.isSet(help) || parser.isSet(version) || chosen) {
         QCoreApplication app(argc, argv); // names the program in the usage line; the database needs it too
+        qv::installQtTranslation(app);
         QTextStream out(stdout), err(stderr);
         if (!error.isEmpty()) {
             err << error << "\n\n" << parser.helpText();

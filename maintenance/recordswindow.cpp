@@ -2,8 +2,8 @@
 
 #include "data/contactpicker.h"
 #include "platform/datastore.h"
-#include "platform/exportbutton.h"
 #include "platform/dateedit.h"
+#include "platform/exportbutton.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
 #include "platform/report.h"
@@ -14,11 +14,14 @@
 
 #include <QDate>
 #include <QDir>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 
@@ -29,6 +32,7 @@ namespace {
 // The window as designed, less a title bar and borders.
 constexpr int kClientWidth = 3630 - 32;
 constexpr int kClientHeight = 2296 - 132;
+constexpr QRect kGrid(50, 160, 3490, 1800);
 
 const QString kReceived = QStringLiteral("收情");
 const QString kGiven = QStringLiteral("送情");
@@ -66,7 +70,8 @@ ReportDef recordsDefinition()
         editable(textColumn(QStringLiteral("dx"), QStringLiteral("对象"), 200, 10)),
         editable(textColumn(QStringLiteral("sy"), QStringLiteral("事由"), 200, 10)),
         editable(textColumn(QStringLiteral("wp"), QStringLiteral("等价物品"), 300, 16)),
-        editable(moneyColumn(QStringLiteral("je"), QStringLiteral("收/送情金额"), 330, QStringLiteral("0.00"))),
+        editable(
+            moneyColumn(QStringLiteral("je"), QStringLiteral("收/送情金额"), 330, QStringLiteral("0.00"))),
         editable(dateColumn(QStringLiteral("sj"), QStringLiteral("发生时间"), 470, kDateFormat)),
         editable(dateColumn(QStringLiteral("sq"), QStringLiteral("收/送情时间"), 470, kDateFormat)),
     };
@@ -188,6 +193,18 @@ RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent)
     connect(m_grid, &ReportGrid::itemChanged, this,
             [this](long row, const QString& column, const QVariant&) { keepSign(row, column); });
 
+    // Captions and names in today's CJK faces make the columns wider than
+    // designed; the window is as much wider as they need, so that at its
+    // designed size it shows every column beside a long list's scroll bar.
+    const int needed =
+        m_grid->horizontalHeader()->length() +
+        (m_grid->verticalHeader()->isHidden() ? 0 : m_grid->verticalHeader()->sizeHint().width()) +
+        2 * m_grid->frameWidth() +
+        style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid->verticalScrollBar());
+    const int lacking = needed - units::toPixels(kGrid.x(), kGrid.y(), kGrid.width(), kGrid.height()).width();
+    if (lacking > 0)
+        resize(width() + lacking, height());
+
     // Open: bound, today in both date fields, nothing listed yet.
     m_grid->setTransObject(&m_tr);
     m_from->setDate(QDate::currentDate());
@@ -210,7 +227,8 @@ void RecordsWindow::resizeEvent(QResizeEvent* event)
     place(m_to, 2030, 32, 520, 84);
     place(m_query, 2640, 28, 320, 92);
     place(m_exit, 3000, 28, 320, 92);
-    m_grid->setGeometry(units::toPixels(50, 160, 3490, 1800).adjusted(0, 0, dx, dy));
+    m_grid->setGeometry(
+        units::toPixels(kGrid.x(), kGrid.y(), kGrid.width(), kGrid.height()).adjusted(0, 0, dx, dy));
     int x = 1820;
     for (QPushButton* b : {m_delete, m_save, m_print, m_export}) {
         b->setGeometry(units::toPixels(x, 2010, 320, 92).translated(0, dy));
@@ -226,7 +244,8 @@ bool RecordsWindow::hasUnsavedChanges()
 bool RecordsWindow::list()
 {
     // A new list would drop what is pending: the same question as on closing.
-    if (!confirmUnsavedChanges(hasUnsavedChanges(), [this] { return save(); }, QStringLiteral("查询")))
+    if (!confirmUnsavedChanges(
+            hasUnsavedChanges(), [this] { return save(); }, QStringLiteral("查询")))
         return false;
     m_grid->retrieve({m_name->text().trimmed(), m_from->storedText(), m_to->storedText()});
     return true;
@@ -282,12 +301,11 @@ void RecordsWindow::deleteRow()
     if (row == 0)
         return;
     const DataStore& store = m_grid->store();
-    const QString question = QStringLiteral("确实删除*") + store.getItemString(row, QStringLiteral("lx")) +
-                             store.getItemString(row, QStringLiteral("xm")) +
-                             store.getItemString(row, QStringLiteral("dx")) +
-                             store.getItemString(row, QStringLiteral("sy")) +
-                             store.getItemMoney(row, QStringLiteral("je")).format(u"000.00") +
-                             QStringLiteral("*吗?");
+    const QString question =
+        QStringLiteral("确实删除*") + store.getItemString(row, QStringLiteral("lx")) +
+        store.getItemString(row, QStringLiteral("xm")) + store.getItemString(row, QStringLiteral("dx")) +
+        store.getItemString(row, QStringLiteral("sy")) +
+        store.getItemMoney(row, QStringLiteral("je")).format(u"000.00") + QStringLiteral("*吗?");
     if (messagebox(QStringLiteral("删除！"), question, Icon::Question, Buttons::OKCancel, 2) == 1)
         m_grid->store().deleteRow(row);
 }
@@ -305,8 +323,8 @@ bool RecordsWindow::save()
         }
     }
     if (saveChanges(store, m_tr) != 1) {
-        messagebox(QStringLiteral("错误"), withReason(QStringLiteral("数据保存出错,请查明原因!"), m_tr.SQLErrText),
-                   Icon::StopSign);
+        messagebox(QStringLiteral("错误"),
+                   withReason(QStringLiteral("数据保存出错,请查明原因!"), m_tr.SQLErrText), Icon::StopSign);
         return false;
     }
     messagebox(QStringLiteral("提示"), QStringLiteral("数据保存成功!"), Icon::Information);

@@ -7,6 +7,9 @@ run_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-charts-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev libsqlite3-dev
     fonts-noto-cjk xvfb xauth
+    # Qt's own dialogs (files, printing, print preview) and the edit menu of
+    # text fields in Chinese like the rest of the program
+    qt6-translations-l10n
     # report windows export spreadsheets as .xlsx through this library,
     # which links zlib (the tests also read the workbooks back with it)
     libxlsxwriter-dev zlib1g-dev

@@ -38,10 +38,11 @@ bool matches(const QWidget* w, const QString& name)
     return w && w->isVisible() && (w->objectName() == name || w->windowTitle().trimmed() == name);
 }
 
-// The window the operator would be typing into, once it is active. Without
-// a window manager nothing hands the activation back when a message box
-// closes, so a visible window of that name is activated here when no modal
-// box is up; the input waits for the next look, when the activation is done.
+// The window the operator would be typing into, once it is active. A step
+// may name a window other than the one that has the keyboard (the operator
+// would click it first), so a visible window of that name is activated here
+// when no modal box is up; the input waits for the next look, when the
+// activation is done.
 QWidget* findWindow(const QString& name)
 {
     QWidget* found = nullptr;

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 #include <functional>
 
@@ -17,6 +18,15 @@ namespace {
 
 const QString kCodeError = QStringLiteral("用户工号输入错误!");
 const QString kPasswordError = QStringLiteral("密码错，您没有权利使用本系统 !");
+
+// Typed quickly into the window as the window system delivers it: each key
+// goes to whichever control has the focus when the key arrives, so a focus
+// move that a key sets off decides where the next key lands.
+void typeFast(QWindow* window, const QString& keys)
+{
+    for (const QChar c : keys)
+        QTest::keyClick(window, c.toLatin1());
+}
 
 class Login : public qv::test::LedgerTest
 {
@@ -293,6 +303,64 @@ TEST_P(Login, AClickOnOkAfterTypingThePasswordLogsInOnce)
     EXPECT_EQ(globals().input_cc, 1);
     EXPECT_TRUE(boxes->shown().isEmpty());
     EXPECT_TRUE(closed());
+}
+
+TEST_P(Login, CodeThenPasswordTypedInOneGoLogsIn)
+{
+    struct Case
+    {
+        const char* what;
+        const char* keys;
+        bool active; // false: another window has the activation, as on a screen without a window manager
+    };
+    const Case cases[] = {
+        {"Tab after the code", "7063\t7063\r", true},
+        {"Enter after the code", "7063\r7063\r", true},
+        {"Tab after the code, window not active", "7063\t7063\r", false},
+        {"Enter after the code, window not active", "7063\r7063\r", false},
+        // A blank typed after Tab must go into the password, where it is
+        // trimmed away, and not press 确定.
+        {"a blank after Tab", "7063\t 7063\r", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        mainOpened = 0;
+        globals().input_cc = 0;
+        LoginWindow login(sqlca());
+        login.setAttribute(Qt::WA_DeleteOnClose, false);
+        login.setMainOpener([this](Transaction&) -> QWidget* {
+            ++mainOpened;
+            return nullptr;
+        });
+        login.show();
+        QWidget other;
+        if (c.active) {
+            login.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&login));
+            ASSERT_TRUE(login.findChild<QLineEdit*>(QStringLiteral("sle_1"))->hasFocus());
+        } else {
+            other.show();
+            other.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+            ASSERT_FALSE(login.isActiveWindow());
+        }
+        typeFast(login.windowHandle(), QString::fromLatin1(c.keys));
+        EXPECT_TRUE(boxes->shown().isEmpty()) << boxes->texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(mainOpened, 1);
+        EXPECT_EQ(globals().input_cc, 1) << "one attempt, no press of 确定 besides";
+        EXPECT_TRUE(login.isHidden());
+    }
+}
+
+TEST_P(Login, KeysTypedAfterARejectedCodeStayOutOfThePassword)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    typeFast(window->windowHandle(), QStringLiteral("9999\t7063"));
+    EXPECT_EQ(boxes->texts(), QStringList{kCodeError});
+    EXPECT_TRUE(password->text().isEmpty());
+    EXPECT_EQ(globals().input_cc, 1) << "the rejected code, and no press of 确定";
+    EXPECT_EQ(mainOpened, 0);
 }
 
 QV_LEDGER_TEST_SUITE(Login);

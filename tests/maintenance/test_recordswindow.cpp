@@ -12,6 +12,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -46,8 +47,9 @@ protected:
     {
         ledger().exec(QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, dx, sy, je, sj, sq) "
                                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                      {QLatin1String(xtbh), QString::fromUtf8(xm), QString::fromUtf8(lx), QString::fromUtf8(dx),
-                       QString::fromUtf8(sy), QLatin1String(je), QLatin1String(sq), QLatin1String(sq)});
+                      {QLatin1String(xtbh), QString::fromUtf8(xm), QString::fromUtf8(lx),
+                       QString::fromUtf8(dx), QString::fromUtf8(sy), QLatin1String(je), QLatin1String(sq),
+                       QLatin1String(sq)});
     }
 
     // Opens the window and lists a person's records of a period.
@@ -72,13 +74,15 @@ protected:
 
     static long rowOf(RecordsWindow& w, const char* xtbh)
     {
-        return w.grid()->store().findText(QStringLiteral("xtbh"), QLatin1String(xtbh), 1, w.grid()->rowCount());
+        return w.grid()->store().findText(QStringLiteral("xtbh"), QLatin1String(xtbh), 1,
+                                          w.grid()->rowCount());
     }
 
     QVariant stored(const char* column, const char* xtbh)
     {
-        return ledger().scalar(QStringLiteral("SELECT %1 FROM rqwlb WHERE xtbh = ?").arg(QLatin1String(column)),
-                               {QLatin1String(xtbh)});
+        return ledger().scalar(
+            QStringLiteral("SELECT %1 FROM rqwlb WHERE xtbh = ?").arg(QLatin1String(column)),
+            {QLatin1String(xtbh)});
     }
     Money storedAmount(const char* xtbh) { return *Money::fromVariant(stored("je", xtbh)); }
 
@@ -105,17 +109,18 @@ TEST_P(RecordsWindowTest, ListsBothKindsOfOnePersonAndPeriodWithTheBalance)
         const char* balance;
     };
     const QList<Case> cases = {
-        {"20260301", "20260331", 3, "50.00"},  // 50 - 1200 + 1200
-        {"20260301", "20260301", 1, "50.00"},  // one day
+        {"20260301", "20260331", 3, "50.00"}, // 50 - 1200 + 1200
+        {"20260301", "20260301", 1, "50.00"}, // one day
         {"20260302", "20260314", 1, "-1200.00"},
-        {"20260331", "20260301", 0, "0.00"},   // from after to
+        {"20260331", "20260301", 0, "0.00"}, // from after to
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.from + std::string("-") + c.to);
         auto w = listed("张三", c.from, c.to);
         // The totals line keeps a strip of its own under the rows.
         ReportGrid* dw = w->grid();
-        const int scrollBar = dw->horizontalScrollBar()->isVisible() ? dw->horizontalScrollBar()->height() : 0;
+        const int scrollBar =
+            dw->horizontalScrollBar()->isVisible() ? dw->horizontalScrollBar()->height() : 0;
         EXPECT_GE(dw->height() - dw->frameWidth() - dw->viewport()->geometry().bottom() - 1 - scrollBar,
                   dw->fontMetrics().height());
         EXPECT_EQ(w->grid()->rowCount(), c.rows);
@@ -123,7 +128,8 @@ TEST_P(RecordsWindowTest, ListsBothKindsOfOnePersonAndPeriodWithTheBalance)
         QStringList totals;
         for (const auto& cell : w->grid()->totalsTexts())
             totals << cell.second;
-        EXPECT_EQ(totals, (QStringList{QStringLiteral("共计："), QLatin1String(c.balance), QStringLiteral("元")}));
+        EXPECT_EQ(totals,
+                  (QStringList{QStringLiteral("共计："), QLatin1String(c.balance), QStringLiteral("元")}));
     }
 }
 
@@ -188,11 +194,11 @@ TEST_P(RecordsWindowTest, AmountKeepsTheSignOfItsKind)
         qint64 cents;
     };
     const QList<Case> cases = {
-        {"260302100000", "", "80", -8000},       // given, typed as a size
-        {"260302100000", "", "-80.5", -8050},    // given, typed negative
-        {"260301100000", "", "-60", 6000},       // received, typed negative
-        {"260301100000", "送情", "70", -7000},   // received becomes given
-        {"260302100000", "收情", "90", 9000},    // given becomes received
+        {"260302100000", "", "80", -8000},     // given, typed as a size
+        {"260302100000", "", "-80.5", -8050},  // given, typed negative
+        {"260301100000", "", "-60", 6000},     // received, typed negative
+        {"260301100000", "送情", "70", -7000}, // received becomes given
+        {"260302100000", "收情", "90", 9000},  // given becomes received
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.xtbh) + " " + c.typed + " " + c.kind);
@@ -297,7 +303,8 @@ TEST_P(RecordsWindowTest, ClickHighlightsTheRowAndBelowTheRowsEveryRow)
         return rows;
     };
     EXPECT_EQ(selected(), (QList<int>{2}));
-    QTest::mouseClick(dw->viewport(), Qt::LeftButton, {}, QPoint(second.center().x(), dw->viewport()->height() - 3));
+    QTest::mouseClick(dw->viewport(), Qt::LeftButton, {},
+                      QPoint(second.center().x(), dw->viewport()->height() - 3));
     QCoreApplication::processEvents();
     EXPECT_EQ(selected(), (QList<int>{1, 2, 3}));
 }
@@ -337,9 +344,26 @@ TEST_P(RecordsWindowTest, PrintedAndExportedListShowsDatesAsDatesAndTheBalance)
     if (text.isEmpty())
         GTEST_SKIP() << "pdftotext is not installed";
     for (const char* expected : {"记录库维护", "2026年03月15日", "-1200.00", "共计：", "50.00", "元"})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(expected).normalized(QString::NormalizationForm_KC))) << expected;
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected).normalized(QString::NormalizationForm_KC)))
+            << expected;
 }
 
 } // namespace
+
+TEST_P(RecordsWindowTest, ShowsEveryColumnAtItsDesignedSizeWithALongList)
+{
+    for (int day = 1; day <= 28; ++day) {
+        const QByteArray date = QStringLiteral("202603%1").arg(day, 2, 10, QLatin1Char('0')).toLatin1();
+        addRecord(("2603" + date.right(2) + "200000").constData(), "张三", "收情", "本人", "结婚", "50",
+                  date.constData());
+    }
+    auto w = listed("张三");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QTableView* grid = w->grid();
+    ASSERT_GT(grid->model()->rowCount(), 28);
+    EXPECT_TRUE(grid->verticalScrollBar()->isVisible()) << "the list is longer than the grid";
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+    EXPECT_LE(grid->horizontalHeader()->length(), grid->viewport()->width());
+}
 
 QV_LEDGER_TEST_SUITE(RecordsWindowTest);
