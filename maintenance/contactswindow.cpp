@@ -22,6 +22,7 @@ namespace {
 // The window as designed, less a title bar and borders,
 // which the designed size included.
 constexpr int kClientWidth = 3534 - 32;
+constexpr QRect kGrid(59, 44, 3360, 1648);
 constexpr int kClientHeight = 2232 - 132;
 
 // A text column of wlryb, typed into and written back.
@@ -128,6 +129,12 @@ ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent)
     connect(m_cb4, &QPushButton::clicked, this, &QWidget::close);
 
     openWindow();
+
+    // Eight-character names and captions in today's CJK faces make the
+    // columns wider than designed: the window grows by what the grid lacks.
+    const int lacking = m_dw1->widthShowingAllColumns() - units::toPixels(kGrid).width();
+    if (lacking > 0)
+        resize(width() + lacking, height());
 }
 
 void ContactsWindow::resizeEvent(QResizeEvent* event)
@@ -137,7 +144,7 @@ void ContactsWindow::resizeEvent(QResizeEvent* event)
     // under it.
     const int dx = width() - units::toPixelsX(kClientWidth);
     const int dy = height() - units::toPixelsY(kClientHeight);
-    const QRect grid = units::toPixels(59, 44, 3360, 1648);
+    const QRect grid = units::toPixels(kGrid);
     m_dw1->setGeometry(grid.adjusted(0, 0, dx, dy));
     auto place = [dy](QWidget* w, int x, int y, int width, int height) {
         w->setGeometry(units::toPixels(x, y, width, height).translated(0, dy));

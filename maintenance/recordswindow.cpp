@@ -196,12 +196,7 @@ RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent)
     // Captions and names in today's CJK faces make the columns wider than
     // designed; the window is as much wider as they need, so that at its
     // designed size it shows every column beside a long list's scroll bar.
-    const int needed =
-        m_grid->horizontalHeader()->length() +
-        (m_grid->verticalHeader()->isHidden() ? 0 : m_grid->verticalHeader()->sizeHint().width()) +
-        2 * m_grid->frameWidth() +
-        style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid->verticalScrollBar());
-    const int lacking = needed - units::toPixels(kGrid.x(), kGrid.y(), kGrid.width(), kGrid.height()).width();
+    const int lacking = m_grid->widthShowingAllColumns() - units::toPixels(kGrid).width();
     if (lacking > 0)
         resize(width() + lacking, height());
 
@@ -228,7 +223,7 @@ void RecordsWindow::resizeEvent(QResizeEvent* event)
     place(m_query, 2640, 28, 320, 92);
     place(m_exit, 3000, 28, 320, 92);
     m_grid->setGeometry(
-        units::toPixels(kGrid.x(), kGrid.y(), kGrid.width(), kGrid.height()).adjusted(0, 0, dx, dy));
+        units::toPixels(kGrid).adjusted(0, 0, dx, dy));
     int x = 1820;
     for (QPushButton* b : {m_delete, m_save, m_print, m_export}) {
         b->setGeometry(units::toPixels(x, 2010, 320, 92).translated(0, dy));

@@ -7,6 +7,7 @@
 #include "transaction.h"
 #include "units.h"
 
+#include <QStyle>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -632,6 +633,12 @@ void ReportGrid::placeFooter()
     const QRect vp = viewport()->geometry();
     m_footer->setGeometry(frameWidth(), vp.bottom() + 1, width() - 2 * frameWidth(), footerHeight());
     m_footer->raise();
+}
+
+int ReportGrid::widthShowingAllColumns() const
+{
+    return horizontalHeader()->length() + (verticalHeader()->isHidden() ? 0 : verticalHeader()->sizeHint().width())
+           + 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
 }
 
 int ReportGrid::viewColumn(const QString& column) const

@@ -135,6 +135,10 @@ public:
 
     // The view column of a definition column name (-1 when hidden).
     int viewColumn(const QString& column) const;
+    // The width the grid needs to show every column beside a vertical scroll
+    // bar: a window whose columns came out wider than designed (captions and
+    // names in today's CJK faces) grows by what it lacks.
+    int widthShowingAllColumns() const;
     QModelIndex cellIndex(long row, const QString& column) const;
 
     // Rows inserted or changed whose cell in one of `columns` is empty: the

@@ -35,4 +35,9 @@ QRect toPixels(int x, int y, int w, int h) { return {toPixelsX(x), toPixelsY(y),
 int pixelsToUnitsX(int px) { return int(std::lround(px / (kPxPerUnitX * dpiScale()))); }
 int pixelsToUnitsY(int px) { return int(std::lround(px / (kPxPerUnitY * dpiScale()))); }
 
+QRect toPixels(const QRect& units)
+{
+    return toPixels(units.x(), units.y(), units.width(), units.height());
+}
+
 } // namespace qv::units

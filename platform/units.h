@@ -12,6 +12,7 @@ int toPixelsX(int units);
 int toPixelsY(int units);
 QSize toPixels(int width, int height);
 QRect toPixels(int x, int y, int width, int height);
+QRect toPixels(const QRect& units);
 
 int pixelsToUnitsX(int pixels);
 int pixelsToUnitsY(int pixels);

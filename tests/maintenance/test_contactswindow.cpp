@@ -18,6 +18,7 @@
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 
 using namespace qv;
 using qv::test::click;
@@ -127,6 +128,15 @@ TEST_P(ContactsWindowTest, EightCharacterNamesAndEveryCaptionAreShownWhole)
                   dw->horizontalHeader()->fontMetrics().horizontalAdvance(c.caption))
             << c.caption.toStdString();
     }
+    // Wider columns must not push the last ones behind a sideways scroll bar.
+    for (int i = 0; i < 40; ++i)
+        addContact(QStringLiteral("联系人%1").arg(i).toUtf8().constData(), "女");
+    w = openWindow();
+    dw = w->grid();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    EXPECT_TRUE(dw->verticalScrollBar()->isVisible()) << "the list is longer than the grid";
+    EXPECT_FALSE(dw->horizontalScrollBar()->isVisible());
+    EXPECT_LE(dw->horizontalHeader()->length(), dw->viewport()->width());
 }
 
 TEST_P(ContactsWindowTest, PinyinCodeFollowsEveryChangeOfTheRow)
