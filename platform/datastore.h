@@ -89,6 +89,8 @@ public:
     // failure with every pending change kept; the reason is in errorText()
     // and in the transaction's SQLErrText.
     int update(bool resetFlags = true);
+    // After a write: edited and inserted rows count as stored, deleted rows
+    // are forgotten; rows inserted and never typed into stay new.
     void resetUpdate();
     QString errorText() const { return m_error; }
 
