@@ -545,13 +545,4 @@ Money DataStore::sum(const QString& column) const
     return total;
 }
 
-QString DataStore::totalText(const TotalDef& total) const
-{
-    const int c = m_def.columnIndex(total.column);
-    if (!c)
-        return {};
-    const QString amount = formatMoney(m_def.columns[c - 1], sum(total.column));
-    return total.label.isEmpty() ? amount : total.label + QLatin1Char(' ') + amount;
-}
-
 } // namespace qv

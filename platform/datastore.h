@@ -95,9 +95,6 @@ public:
     QString errorText() const { return m_error; }
 
     Money sum(const QString& column) const;
-    // A total as shown under the rows: its label, then the sum in the
-    // column's display format.
-    QString totalText(const TotalDef& total) const;
 
 signals:
     void aboutToReset();
