@@ -8,6 +8,7 @@
 #include "platform/chartwidget.h"
 #include "platform/datastore.h"
 #include "platform/exportbutton.h"
+#include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
 #include "platform/report.h"
@@ -370,12 +371,13 @@ TEST(ExportButton, StandsBesidePrintAndWritesTheFileTheOperatorNames)
     };
     for (const Case& c : cases) {
         auto& boxes = installScriptedMessageBoxes();
-        setSaveFileNameProvider([&c](QWidget*, const QString& suggested) {
-            EXPECT_TRUE(suggested.endsWith(QStringLiteral(".xlsx")));
-            return c.answer;
-        });
+        auto& dialogs = installScriptedFileDialogs();
+        dialogs.queueAnswer(c.answer);
         button->click();
-        setSaveFileNameProvider({});
+        ASSERT_EQ(dialogs.shown().size(), 1);
+        EXPECT_EQ(dialogs.shown()[0].mode, FileDialogMode::Save);
+        EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("导出"));
+        EXPECT_TRUE(dialogs.shown()[0].path.endsWith(QStringLiteral(".xlsx")));
         if (!c.written.isEmpty()) {
             EXPECT_TRUE(QFile::exists(c.written)) << c.written.toStdString();
         }
