@@ -23,8 +23,14 @@ bool exportWithDialog(const ReportTable& table, const QString& suggestedName)
                                 QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
     if (file.isEmpty())
         return false;
-    if (QFileInfo(file).suffix().isEmpty())
+    if (QFileInfo(file).suffix().isEmpty()) {
         file += QStringLiteral(".xlsx");
+        // The dialog asked about the name as typed, not about this one.
+        if (QFileInfo::exists(file) &&
+            messagebox(QStringLiteral("导出"), QStringLiteral("“%1”已存在，要替换它吗？").arg(file), Icon::Question,
+                       Buttons::YesNo, 2) != 1)
+            return false;
+    }
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool written = exportTable(table, file, &error);
