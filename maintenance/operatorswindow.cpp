@@ -155,11 +155,6 @@ bool OperatorsWindow::writeChanges(const QString& failureText)
             messagebox(QStringLiteral("错误"), *message, Icon::StopSign);
             return false;
         }
-        // Rows appended and never typed into are not stored; once the save
-        // has gone through they would pass for stored rows, so they go first.
-        for (long row = store.rowCount(); row >= 1; --row)
-            if (store.rowStatus(row) == RowStatus::New)
-                store.deleteRow(row);
         return true;
     });
 }

@@ -510,7 +510,10 @@ void DataStore::resetUpdate()
 {
     Rows().swap(m_deleted);
     for (Row& row : m_rows) {
-        if (!row.edit)
+        // A new row nobody typed into was not inserted: it stays new, so that
+        // what is typed into it later is inserted, not updated by a key the
+        // database never had.
+        if (!row.edit || (row.edit->isNew && !row.edit->modified()))
             continue;
         row.edit->original = row.edit->values;
         row.edit->changed.clear();
@@ -540,15 +543,6 @@ Money DataStore::sum(const QString& column) const
             total += *m;
     }
     return total;
-}
-
-QString DataStore::totalText(const TotalDef& total) const
-{
-    const int c = m_def.columnIndex(total.column);
-    if (!c)
-        return {};
-    const QString amount = formatMoney(m_def.columns[c - 1], sum(total.column));
-    return total.label.isEmpty() ? amount : total.label + QLatin1Char(' ') + amount;
 }
 
 } // namespace qv

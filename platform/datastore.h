@@ -89,13 +89,12 @@ public:
     // failure with every pending change kept; the reason is in errorText()
     // and in the transaction's SQLErrText.
     int update(bool resetFlags = true);
+    // After a write: edited and inserted rows count as stored, deleted rows
+    // are forgotten; rows inserted and never typed into stay new.
     void resetUpdate();
     QString errorText() const { return m_error; }
 
     Money sum(const QString& column) const;
-    // A total as shown under the rows: its label, then the sum in the
-    // column's display format.
-    QString totalText(const TotalDef& total) const;
 
 signals:
     void aboutToReset();

@@ -1,47 +1,36 @@
 #include "exportbutton.h"
 
+#include "filedialog.h"
 #include "messagebox.h"
 
 #include <QApplication>
 #include <QBoxLayout>
-#include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QStandardPaths>
 
 namespace qv {
 
-namespace {
-
-SaveFileNameProvider g_provider;
-
-QString askFileName(QWidget* parent, const QString& suggestedName)
-{
-    if (g_provider)
-        return g_provider(parent, suggestedName);
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("导出"), QDir(dir).filePath(suggestedName),
-                                        QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
-}
-
-} // namespace
-
-void setSaveFileNameProvider(SaveFileNameProvider provider)
-{
-    g_provider = std::move(provider);
-}
-
-bool exportWithDialog(const ReportTable& table, QWidget* parent, const QString& suggestedName)
+bool exportWithDialog(const ReportTable& table, const QString& suggestedName)
 {
     const QString suggested =
         suggestedName.isEmpty()
             ? (table.title.isEmpty() ? QStringLiteral("报表") : table.title) + QStringLiteral(".xlsx")
             : suggestedName;
-    QString file = askFileName(parent, suggested);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString file = saveFileName(QStringLiteral("导出"), QDir(documents).filePath(suggested),
+                                QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
     if (file.isEmpty())
         return false;
-    if (QFileInfo(file).suffix().isEmpty())
+    if (QFileInfo(file).suffix().isEmpty()) {
         file += QStringLiteral(".xlsx");
+        // The dialog asked about the name as typed, not about this one.
+        if (QFileInfo::exists(file) &&
+            messagebox(QStringLiteral("导出"), QStringLiteral("“%1”已存在，要替换它吗？").arg(file), Icon::Question,
+                       Buttons::YesNo, 2) != 1)
+            return false;
+    }
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool written = exportTable(table, file, &error);
@@ -67,11 +56,11 @@ QPushButton* addExportButton(QPushButton* printButton, std::function<ReportTable
         button->setGeometry(printButton->geometry().translated(printButton->width(), 0));
     }
     QWidget::setTabOrder(printButton, button);
-    QObject::connect(button, &QPushButton::clicked, button, [button, source = std::move(source)] {
+    QObject::connect(button, &QPushButton::clicked, button, [source = std::move(source)] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const ReportTable table = source();
         QApplication::restoreOverrideCursor();
-        exportWithDialog(table, button->window());
+        exportWithDialog(table);
     });
     button->show();
     return button;

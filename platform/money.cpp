@@ -88,15 +88,30 @@ std::optional<Money> Money::fromVariant(const QVariant& value)
 {
     if (value.isNull() || !value.isValid())
         return std::nullopt;
-    if (holdsInteger(value))
-        return Money(value.toLongLong() * 100);
+    // Whole units past the largest amount are refused before they are made
+    // cents: multiplied first they would wrap into some other amount.
+    constexpr qint64 maxUnits = maxCents / 100;
+    if (holdsInteger(value)) {
+        const bool isUnsigned = value.typeId() == QMetaType::UInt || value.typeId() == QMetaType::ULongLong ||
+                                value.typeId() == QMetaType::ULong;
+        if (isUnsigned) {
+            const qulonglong units = value.toULongLong();
+            if (units > qulonglong(maxUnits))
+                return std::nullopt;
+            return Money(qint64(units) * 100);
+        }
+        const qlonglong units = value.toLongLong();
+        if (units > maxUnits || units < -maxUnits)
+            return std::nullopt;
+        return Money(units * 100);
+    }
     switch (value.typeId()) {
     case QMetaType::Double:
     case QMetaType::Float: {
-        const double d = value.toDouble();
-        if (!std::isfinite(d) || std::fabs(d) * 100.0 > double(maxCents) + 0.5)
+        const double cents = std::round(value.toDouble() * 100.0);
+        if (!std::isfinite(cents) || std::fabs(cents) > double(maxCents))
             return std::nullopt;
-        return Money(std::llround(d * 100.0));
+        return Money(qint64(cents));
     }
     default:
         break;
@@ -104,17 +119,29 @@ std::optional<Money> Money::fromVariant(const QVariant& value)
     if (value.userType() == qMetaTypeId<Money>())
         return value.value<Money>();
     // Decimal text as drivers return it with high precision: "300", "-12.5",
-    // "12.3400". Extra zero decimals are harmless; anything finer is rounded.
-    QString text = value.toString().trimmed();
+    // "12.3400". Extra zero decimals are harmless; anything finer is rounded
+    // half away from zero on the decimal digits themselves, as a double
+    // would not: 1.005 is 1.01.
+    const QString text = value.toString().trimmed();
     const qsizetype point = text.indexOf(u'.');
-    if (point >= 0 && text.size() - point - 1 > 2) {
+    if (point < 0 || text.size() - point - 1 <= 2)
+        return parse(text);
+    if (text.contains(u'e', Qt::CaseInsensitive)) {
         bool ok = false;
         const double d = text.toDouble(&ok);
-        if (!ok)
-            return std::nullopt;
-        return fromVariant(QVariant(d));
+        return ok ? fromVariant(QVariant(d)) : std::nullopt;
     }
-    return parse(text);
+    const QStringView finer = QStringView(text).mid(point + 3);
+    for (const QChar c : finer)
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    const std::optional<Money> cents = parse(QStringView(text).left(point + 3));
+    if (!cents || finer.front() < u'5')
+        return cents;
+    const qint64 rounded = cents->cents() + (text.startsWith(u'-') ? -1 : 1);
+    if (rounded > maxCents || rounded < -maxCents)
+        return std::nullopt;
+    return Money(rounded);
 }
 
 QString Money::toSqlText() const

@@ -33,7 +33,8 @@ public:
     static std::optional<QString> inputProblem(QStringView text, const QString& fieldCaption);
 
     // Converts a value read from any SQL driver (integer, double, decimal
-    // text). A double is rounded to the nearest cent.
+    // text), rounding to the nearest cent. An amount beyond maxCents yields
+    // nothing, as text that is no amount does.
     static std::optional<Money> fromVariant(const QVariant& value);
 
     constexpr qint64 cents() const { return m_cents; }

@@ -115,6 +115,26 @@ TEST_P(OperatorsWindowTest, NewOperatorIsSavedFromTheExitQuestion)
               QStringLiteral("pw"));
 }
 
+TEST_P(OperatorsWindowTest, RowLeftEmptyAtASaveIsStoredOnceTypedInto)
+{
+    auto w = openWindow();
+    const long row = w->grid()->store().findText(QStringLiteral("code"), QStringLiteral("0001"), 1, 2);
+    click(*w, "cb_1");
+    typeInto(w->grid(), row, "name", QStringLiteral("李出纳"));
+    click(*w, "cb_3");
+    ASSERT_EQ(m_boxes->texts(), (QStringList{QStringLiteral("数据保存成功!")}));
+    ASSERT_EQ(w->grid()->rowCount(), 3) << "the empty row stays to be typed into";
+
+    m_boxes->clear();
+    typeInto(w->grid(), 3, "code", QStringLiteral("0002"));
+    typeInto(w->grid(), 3, "name", QStringLiteral("王出纳"));
+    click(*w, "cb_3");
+    EXPECT_EQ(m_boxes->texts(), (QStringList{QStringLiteral("数据保存成功!")}));
+    EXPECT_EQ(operators("code = '0002'"), 1);
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT name FROM czr WHERE code = '0001'")).toString(),
+              QStringLiteral("李出纳"));
+}
+
 // A duplicate code is refused as a whole, with the text of the path taken.
 TEST_P(OperatorsWindowTest, DuplicateCodeIsRefusedAndNothingStored)
 {

@@ -144,6 +144,53 @@ TEST_P(DataStoreDb, AFailingRowRollsBackEverythingAndKeepsEveryPendingChange)
               QStringLiteral("同事"));
 }
 
+TEST_P(DataStoreDb, ARowAppendedButNotTypedIntoIsStillInsertedOnceTypedIntoAfterASave)
+{
+    // Both ways of writing: the save that commits, and update() resetting the
+    // flags itself before the caller commits.
+    struct Case
+    {
+        const char* name;
+        std::function<int(DataStore&, Transaction&)> save;
+    };
+    const QList<Case> cases = {
+        {"saveChanges", [](DataStore& ds, Transaction& tr) { return saveChanges(ds, tr); }},
+        {"update", [](DataStore& ds, Transaction& tr) { return ds.update() == 1 && tr.commit() ? 1 : -1; }},
+    };
+    for (const Case& c : cases) {
+        ledger().exec(QStringLiteral("DELETE FROM wlryb"));
+        ledger().exec(QStringLiteral("INSERT INTO wlryb (xm, xb) VALUES ('张三', '男')"));
+        DataStore ds(contactsDef());
+        ds.setTransObject(&sqlca());
+        ASSERT_EQ(ds.retrieve(), 1);
+        ds.setItem(1, QStringLiteral("fw"), QStringLiteral("朋友"));
+        const long blank = ds.insertRow(0);
+        ASSERT_EQ(c.save(ds, sqlca()), 1) << c.name << ' ' << sqlca().SQLErrText.toStdString();
+        EXPECT_EQ(ds.rowStatus(1), RowStatus::NotModified) << c.name;
+        EXPECT_EQ(ds.rowStatus(blank), RowStatus::New) << c.name << ": it was never written";
+        EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM wlryb")).toInt(), 1) << c.name;
+
+        ds.setItem(blank, QStringLiteral("xm"), QStringLiteral("李四"));
+        ds.setItem(blank, QStringLiteral("xb"), QStringLiteral("女"));
+        EXPECT_EQ(ds.rowStatus(blank), RowStatus::NewModified) << c.name;
+        ASSERT_EQ(c.save(ds, sqlca()), 1) << c.name << ' ' << sqlca().SQLErrText.toStdString();
+        EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xb FROM wlryb WHERE xm = ?"), {QStringLiteral("李四")})
+                      .toString(),
+                  QStringLiteral("女"))
+            << c.name;
+
+        // Stored now: a further edit is an update of that row.
+        EXPECT_EQ(ds.rowStatus(blank), RowStatus::NotModified) << c.name;
+        ds.setItem(blank, QStringLiteral("fw"), QStringLiteral("同事"));
+        ASSERT_EQ(c.save(ds, sqlca()), 1) << c.name << ' ' << sqlca().SQLErrText.toStdString();
+        EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT fw FROM wlryb WHERE xm = ?"), {QStringLiteral("李四")})
+                      .toString(),
+                  QStringLiteral("同事"))
+            << c.name;
+        EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM wlryb")).toInt(), 2) << c.name;
+    }
+}
+
 TEST_P(DataStoreDb, TooWideOrUnencodableTextIsRefusedBeforeAnythingIsWritten)
 {
     DataStore ds(contactsDef());

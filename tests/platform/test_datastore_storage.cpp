@@ -284,6 +284,7 @@ TEST_P(DataStoreStorage, EachColumnTypeGivesTheValueKindItAlwaysGave)
         {"-0.07", ColumnType::Money, QVariant::fromValue(Money::fromCents(-7))},
         {"'1,250.50'", ColumnType::Money, QVariant::fromValue(Money::fromCents(125050))},
         {"'abc'", ColumnType::Money, QVariant()},
+        {"92233720368547759", ColumnType::Money, QVariant()}, // no amount, rather than a wrapped one
         {"NULL", ColumnType::Money, QVariant()},
         {"42", ColumnType::Integer, QVariant(qlonglong(42))},
         {"'17'", ColumnType::Integer, QVariant(qlonglong(17))},

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using qv::Money;
 
 TEST(Money, ParsesDisplayTextsExactly)
@@ -47,6 +49,64 @@ TEST(Money, ReadsEveryDriverRepresentation)
     EXPECT_EQ(Money::fromVariant(QVariant(QStringLiteral("12.3400")))->cents(), 1234);
     EXPECT_EQ(Money::fromVariant(QVariant(QStringLiteral("-0.50")))->cents(), -50);
     EXPECT_FALSE(Money::fromVariant(QVariant()).has_value());
+}
+
+TEST(Money, DriverValuesBeyondTheLargestAmountAreRefusedNotWrapped)
+{
+    const qint64 top = Money::maxCents;
+    struct Case
+    {
+        const char* name;
+        QVariant value;
+        std::optional<qint64> cents; // nothing = refused
+    };
+    const QList<Case> cases = {
+        {"largest whole amount", QVariant(qlonglong(top / 100)), top / 100 * 100},
+        {"smallest whole amount", QVariant(qlonglong(-top / 100)), -(top / 100 * 100)},
+        {"one unit too many", QVariant(qlonglong(top / 100 + 1)), std::nullopt},
+        {"one unit too few", QVariant(qlonglong(-top / 100 - 1)), std::nullopt},
+        {"wraps to a small amount", QVariant(qlonglong(92233720368547759LL)), std::nullopt},
+        {"largest integer", QVariant(std::numeric_limits<qlonglong>::max()), std::nullopt},
+        {"smallest integer", QVariant(std::numeric_limits<qlonglong>::min()), std::nullopt},
+        {"unsigned within", QVariant(qulonglong(300)), 30000},
+        {"unsigned past the signed range", QVariant(std::numeric_limits<qulonglong>::max()), std::nullopt},
+        {"unsigned int", QVariant(std::numeric_limits<uint>::max()), qint64(std::numeric_limits<uint>::max()) * 100},
+        {"largest double", QVariant(999999999999.99), top},
+        {"double too large", QVariant(1e12), std::nullopt},
+        {"double far too large", QVariant(1e300), std::nullopt},
+        {"negative double far too large", QVariant(-1e300), std::nullopt},
+        {"infinity", QVariant(std::numeric_limits<double>::infinity()), std::nullopt},
+        {"not a number", QVariant(std::numeric_limits<double>::quiet_NaN()), std::nullopt},
+        {"largest decimal text", QVariant(QStringLiteral("999999999999.9949")), top},
+        {"decimal text rounding past the largest", QVariant(QStringLiteral("999999999999.995")), std::nullopt},
+        {"negative decimal text rounding past", QVariant(QStringLiteral("-999999999999.995")), std::nullopt},
+        {"long decimal text", QVariant(QStringLiteral("99999999999999999999.125")), std::nullopt},
+        {"exponent text too large", QVariant(QStringLiteral("1.5e300")), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const std::optional<Money> m = Money::fromVariant(c.value);
+        ASSERT_EQ(m.has_value(), c.cents.has_value()) << c.name << ": " << (m ? m->cents() : 0);
+        if (m) {
+            EXPECT_EQ(m->cents(), *c.cents) << c.name;
+        }
+    }
+}
+
+TEST(Money, DecimalTextFinerThanACentRoundsOnItsDigits)
+{
+    // Half a cent rounds away from zero as written, whatever a double makes
+    // of the text (1.005 is 1.00499999… as a double).
+    const QList<std::pair<const char*, qint64>> cases = {
+        {"1.005", 101},    {"-1.005", -101},   {"-0.005", -1},   {"0.0049", 0},    {"12.3449", 1234},
+        {"12.3450", 1235}, {"2.675", 268},     {"12.3400", 1234}, {"1.5e3", 150000}, {".125", 13},
+    };
+    for (const auto& [text, cents] : cases) {
+        const auto m = Money::fromVariant(QVariant(QString::fromLatin1(text)));
+        ASSERT_TRUE(m.has_value()) << text;
+        EXPECT_EQ(m->cents(), cents) << text;
+    }
+    for (const char* text : {"1.00x", "1.0-5", "1.2.345"})
+        EXPECT_FALSE(Money::fromVariant(QVariant(QString::fromLatin1(text))).has_value()) << text;
 }
 
 TEST(Money, FormatsLikeTheReportFormats)

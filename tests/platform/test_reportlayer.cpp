@@ -8,6 +8,7 @@
 #include "platform/chartwidget.h"
 #include "platform/datastore.h"
 #include "platform/exportbutton.h"
+#include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
 #include "platform/report.h"
@@ -389,25 +390,49 @@ TEST(ExportButton, StandsBesidePrintAndWritesTheFileTheOperatorNames)
     EXPECT_EQ(button->geometry(), QRect(160, 10, 60, 24));
 
     QTemporaryDir dir;
+    // A name typed without an ending becomes a workbook the dialog never
+    // asked about: replacing one that exists is asked first.
+    const QString kept = dir.filePath(QStringLiteral("d.xlsx"));
+    {
+        QFile existing(kept);
+        ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+        existing.write("kept");
+    }
     struct Case
     {
         QString answer;  // what the save dialog returns
         QString written; // the file that must exist afterwards; empty = none
         bool errorShown;
+        int replace = 0; // the answer to the replace question; 0 = none asked
     } cases[] = {
         {dir.filePath(QStringLiteral("a.csv")), dir.filePath(QStringLiteral("a.csv")), false},
         {dir.filePath(QStringLiteral("b")), dir.filePath(QStringLiteral("b.xlsx")), false},
         {dir.filePath(QStringLiteral("c.txt")), {}, true},
         {QString(), {}, false},
+        {dir.filePath(QStringLiteral("d")), {}, false, 2},
+        {dir.filePath(QStringLiteral("d")), kept, false, 1},
     };
     for (const Case& c : cases) {
         auto& boxes = installScriptedMessageBoxes();
-        setSaveFileNameProvider([&c](QWidget*, const QString& suggested) {
-            EXPECT_TRUE(suggested.endsWith(QStringLiteral(".xlsx")));
-            return c.answer;
-        });
+        auto& dialogs = installScriptedFileDialogs();
+        dialogs.queueAnswer(c.answer);
+        if (c.replace) {
+            boxes.queueAnswer(c.replace);
+        }
         button->click();
-        setSaveFileNameProvider({});
+        if (c.answer.endsWith(u'd')) {
+            ASSERT_EQ(boxes.shown().size(), 1);
+            EXPECT_EQ(boxes.shown()[0].buttons, Buttons::YesNo);
+            EXPECT_EQ(boxes.shown()[0].defaultButton, 2) << "replacing is not the default";
+            QFile now(kept);
+            ASSERT_TRUE(now.open(QIODevice::ReadOnly));
+            EXPECT_EQ(now.readAll() == "kept", c.replace == 2);
+            boxes.clear();
+        }
+        ASSERT_EQ(dialogs.shown().size(), 1);
+        EXPECT_EQ(dialogs.shown()[0].mode, FileDialogMode::Save);
+        EXPECT_EQ(dialogs.shown()[0].title, QStringLiteral("导出"));
+        EXPECT_TRUE(dialogs.shown()[0].path.endsWith(QStringLiteral(".xlsx")));
         if (!c.written.isEmpty()) {
             EXPECT_TRUE(QFile::exists(c.written)) << c.written.toStdString();
         }

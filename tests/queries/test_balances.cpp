@@ -273,9 +273,9 @@ TEST_P(BalancesTest, PrintAndExportCarryTheRowsAsSortedTheTotalsAndThePeriod)
     QTemporaryDir dir;
 
     const QString csv = dir.filePath(QStringLiteral("balances.csv"));
-    setSaveFileNameProvider([&](QWidget*, const QString&) { return csv; });
+    auto& dialogs = installScriptedFileDialogs();
+    dialogs.queueAnswer(csv);
     w->findChild<QPushButton*>(QStringLiteral("cb_export"))->click();
-    setSaveFileNameProvider({});
     QFile file(csv);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QStringList lines =
@@ -290,7 +290,6 @@ TEST_P(BalancesTest, PrintAndExportCarryTheRowsAsSortedTheTotalsAndThePeriod)
         << lines[4].toStdString();
 
     // 打印 previews; its "另存为PDF" shows what the paper would.
-    auto& dialogs = installScriptedFileDialogs();
     const QString pdf = dir.filePath(QStringLiteral("balances.pdf"));
     dialogs.queueAnswer(pdf);
     setPreviewRunner([](QPrintPreviewDialog& preview) {

@@ -10,6 +10,7 @@
 #include "platform/chartwidget.h"
 #include "platform/dateedit.h"
 #include "platform/exportbutton.h"
+#include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
 #include "platform/report.h"
@@ -289,11 +290,11 @@ TEST_P(GiftQueries, ExportWritesTheRowsAsShownWithTheTotalLast)
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("gifts.csv"));
     const QString xlsx = dir.filePath(QStringLiteral("gifts.xlsx"));
+    auto& dialogs = installScriptedFileDialogs();
     for (const QString& file : {csv, xlsx}) {
-        setSaveFileNameProvider([file](QWidget*, const QString&) { return file; });
+        dialogs.queueAnswer(file);
         exportButton->click();
     }
-    setSaveFileNameProvider({});
     EXPECT_TRUE(m_boxes->shown().isEmpty());
 
     QFile f(csv);
@@ -447,9 +448,8 @@ TEST_P(GiftAnalysis, EachPiePrintsAndExportsItsOwnSlices)
 
     QTemporaryDir dir;
     const QString csv = dir.filePath(QStringLiteral("reasons.csv"));
-    setSaveFileNameProvider([csv](QWidget*, const QString&) { return csv; });
+    installScriptedFileDialogs().queueAnswer(csv);
     click(w, "cb_export2");
-    setSaveFileNameProvider({});
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     QStringList lines =

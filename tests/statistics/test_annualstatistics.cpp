@@ -4,6 +4,7 @@
 
 #include "platform/datastore.h"
 #include "platform/exportbutton.h"
+#include "platform/filedialog.h"
 #include "platform/printing.h"
 #include "platform/reportgrid.h"
 #include "support/pdftext.h"
@@ -283,9 +284,8 @@ TEST_P(AnnualStatisticsTest, PrintsAndExportsTheYearAsShown)
     }
 
     const QString csv = ledger().workDir() + "/ndtj.csv";
-    setSaveFileNameProvider([&](QWidget*, const QString&) { return csv; });
+    installScriptedFileDialogs().queueAnswer(csv);
     click(*w, "cb_5");
-    setSaveFileNameProvider({});
     QFile file(csv);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(file.readAll())
