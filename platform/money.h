@@ -26,6 +26,9 @@ public:
     // stand in groups of three. More than two decimals, stray characters or an
     // amount beyond maxCents yield nothing.
     static std::optional<Money> parse(QStringView text);
+    // The same; `tooLarge` tells an amount beyond maxCents from text that is
+    // no amount at all.
+    static std::optional<Money> parse(QStringView text, bool& tooLarge);
 
     // Why a typed text is no amount, in the words the operator reads, naming
     // the field: an amount beyond the column says so with the limit, anything
@@ -67,7 +70,6 @@ public:
 
 private:
     constexpr explicit Money(qint64 cents) : m_cents(cents) {}
-    static std::optional<Money> parse(QStringView text, bool& tooLarge);
     qint64 m_cents = 0;
 };
 

@@ -149,8 +149,14 @@ std::optional<QString> cellRefusal(const ColumnDef& column, const QString& typed
         return std::nullopt;
     switch (column.type) {
     case ColumnType::Money:
-        if (!Money::parse(text))
+        if (bool tooLarge = false; !Money::parse(text, tooLarge)) {
+            // Digits past what the column holds are an amount too large, and
+            // saying "not an amount" would send the operator looking for a typo.
+            if (tooLarge)
+                return QStringLiteral("金额太大，最多为 %1")
+                    .arg(Money::fromCents(Money::maxCents).format(u"#,##0.00"));
             return QStringLiteral("不是金额（例如 1,250.00）");
+        }
         break;
     case ColumnType::Integer: {
         bool ok = false;

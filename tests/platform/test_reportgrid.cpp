@@ -308,6 +308,11 @@ TEST(ReportGridEditor, ARefusedCellSaysWhyNamingTheColumn)
         column.type = c.type;
         EXPECT_EQ(cellRefusal(column, QString::fromUtf8(c.typed)).has_value(), c.refused);
     }
+    // An amount past the column says so, not that it is no amount.
+    ColumnDef amount = text("je", "金额", 0, 300);
+    amount.type = ColumnType::Money;
+    EXPECT_TRUE(cellRefusal(amount, QStringLiteral("1000000000000")).value_or(QString()).startsWith(u"金额太大"));
+    EXPECT_TRUE(cellRefusal(amount, QStringLiteral("12a")).value_or(QString()).startsWith(u"不是金额"));
 
     auto& boxes = installScriptedMessageBoxes();
     ReportDef gifts = giftsDef();
