@@ -111,7 +111,10 @@ int main(int argc, char* argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     QString error;
     if (!parser.parse(arguments)) {
-        const QStringList unknown = parser.unknownOptionNames();
+        // Named with their dashes, as the usage below writes options.
+        QStringList unknown;
+        for (const QString& name : parser.unknownOptionNames())
+            unknown << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
         error = unknown.isEmpty()
                     ? parser.errorText()
                     : QStringLiteral("不认识的选项：%1").arg(unknown.join(QStringLiteral("、")));

@@ -70,8 +70,8 @@ TEST(CommandLine, EachOptionEndsWithItsStatusInsteadOfOpeningTheWindows)
         {{QStringLiteral("-h")}, 0, "--version", ""},
         {{QStringLiteral("--version")}, 0, QUORVEL_VERSION, ""},
         {{QStringLiteral("--backup")}, 2, "", "--backup"},
-        {{QStringLiteral("--bogus")}, 2, "", "bogus"},
-        {{QStringLiteral("-platform"), QStringLiteral("xcb")}, 2, "", "platform"},
+        {{QStringLiteral("--bogus")}, 2, "", "不认识的选项：--bogus"},
+        {{QStringLiteral("-platform"), QStringLiteral("xcb")}, 2, "", "--platform"},
         {{QStringLiteral("ledger.db")}, 2, "", "ledger.db"},
         // Without a pb.ini the command fails, but as itself, not as a window.
         {{QStringLiteral("--init-db")}, 2, "", "pb.ini"},
