@@ -56,9 +56,7 @@ ReportDef contactsDefinition()
     def.select = QStringLiteral("SELECT ' ' AS blank, xm, xb, py, fw, bm, dh, yd, hj, dz FROM wlryb");
 
     // The narrow unlabelled first column only gives the rows a margin.
-    ColumnDef blank;
-    blank.name = QStringLiteral("blank");
-    blank.widthUnits = 101;
+    const ColumnDef blank = textColumn(QStringLiteral("blank"), {}, 101);
 
     ColumnDef xb = contactColumn("xb", "性别", 2, 146);
     xb.codeTable = {{QStringLiteral("男"), QStringLiteral("男")},

@@ -44,9 +44,8 @@ ReportDef operatorsDefinition()
     def.title = QStringLiteral("操作人员");
     def.select = QStringLiteral("SELECT ' ' AS compute_0001, code, name, password FROM czr");
 
-    ColumnDef blank;
-    blank.name = QStringLiteral("compute_0001");
-    blank.widthUnits = 60;
+    // The narrow unlabelled first column only gives the rows a margin.
+    const ColumnDef blank = textColumn(QStringLiteral("compute_0001"), {}, 60);
     ColumnDef password = operatorColumn("password", "密码", 10, 300);
     password.format = QStringLiteral("*********");
     def.columns = {blank, operatorColumn("code", "代码", kCodeWidth, 200),

@@ -173,8 +173,7 @@ void BalancesWindow::resizeEvent(QResizeEvent* event)
     // The grid takes what the window gains; 退出 stays under its right edge.
     const int dx = width() - units::toPixelsX(kClientWidth);
     const int dy = height() - units::toPixelsY(kClientHeight);
-    const QRect grid =
-        units::toPixels(kGridUnits.x(), kGridUnits.y(), kGridUnits.width(), kGridUnits.height());
+    const QRect grid = units::toPixels(kGridUnits);
     m_grid->setGeometry(grid.adjusted(0, 0, dx, dy));
     m_nameLabel->setGeometry(units::toPixels(60, 152, 370, 68));
     m_name->setGeometry(units::toPixels(440, 132, 521, 92));
