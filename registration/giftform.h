@@ -85,6 +85,7 @@ private:
     // the same name, after a save.
     void showHistory(bool force = false);
     bool confirmNotADuplicate(const QString& name, Money stored, const QString& giftDate);
+    bool confirmTypedName(const QString& name);
     bool refuse(const QString& text);
 
     GiftFormConfig m_config;

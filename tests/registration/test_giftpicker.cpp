@@ -236,4 +236,28 @@ TEST_P(GiftPickerDb, NamesNotAllChineseAreFoundByWhatTheyAreTypedAs)
     }
 }
 
+// Initials still showing matches are no name yet: 存档 asks before the gift
+// is filed under the letters, and 否 stores nothing.
+TEST_P(GiftPickerDb, SavingInitialsInsteadOfAPickedNameAsksFirst)
+{
+    GiftForm& form = open(GiftKind::Received);
+    typeName(form, QStringLiteral("zs"));
+    ASSERT_TRUE(picker(form)->isVisible());
+    typeAmount(form, QStringLiteral("200"));
+    m_boxes->clear();
+    m_boxes->queueAnswer(2);
+    press(form, "cb_1");
+    ASSERT_EQ(m_boxes->shown().size(), 1);
+    EXPECT_TRUE(m_boxes->shown()[0].text.contains(QStringLiteral("拼音首码")))
+        << m_boxes->shown()[0].text.toStdString();
+    EXPECT_EQ(m_boxes->shown()[0].defaultButton, 2);
+    EXPECT_EQ(rowCount(), 0) << "否 stores nothing";
+    EXPECT_EQ(edit(form, "sle_2")->text(), QStringLiteral("zs"));
+
+    m_boxes->clear();
+    m_boxes->queueAnswer(1);
+    press(form, "cb_1");
+    EXPECT_EQ(rowCount(), 1) << "是 stores the letters as typed";
+}
+
 QV_LEDGER_TEST_SUITE(GiftPickerDb);
