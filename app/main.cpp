@@ -6,6 +6,7 @@
 #include "sheets.h"
 
 #include "platform/keyhabits.h"
+#include "platform/modalguard.h"
 #include "platform/qtmessagebox.h"
 #include "platform/transaction.h"
 
@@ -63,6 +64,7 @@ int runWindows(int argc, char* argv[])
     qv::installQtTranslation(app); // without it Qt's own dialogs speak English, nothing worse
     qv::installQtRuntimeServices();
     qv::installKeyHabits(app);
+    qv::installModalCloseGuard(app);
     qv::installActivationKeeper(app);
     qv::registerTaskWindows();
 

@@ -24,7 +24,6 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
-#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 
@@ -86,32 +85,53 @@ const MenuEntry kMenu[] = {
     {"m_6_4", "退出系统\tCtrl+X", "Ctrl+X", "Exit!", "退出系统", Kind::Exit, ""},
 };
 
-// A sheet that closes itself must take its frame in the client area with it,
-// or an empty frame would stay behind.
+// A sheet closes one way only: with its frame in the client area, asked
+// once through its own close handler. Closed alone (its 退出 calls close()
+// on the sheet), a sheet would leave an empty frame behind, and that frame
+// would ask the hidden sheet again when it is closed later.
 class SheetWatcher : public QObject
 {
 public:
     SheetWatcher(QWidget* sheet, QMdiSubWindow* frame) : QObject(frame), m_sheet(sheet), m_frame(frame)
     {
         sheet->installEventFilter(this);
+        frame->installEventFilter(this);
         connect(sheet, &QObject::destroyed, frame, &QObject::deleteLater);
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_sheet && event->type() == QEvent::Close) {
-            // The sheet's own close handler may still refuse; look once it has run.
-            QTimer::singleShot(0, m_frame, [sheet = m_sheet, frame = m_frame] {
-                if (frame && (!sheet || sheet->isHidden()))
-                    frame->deleteLater();
-            });
+        if (event->type() != QEvent::Close)
+            return false;
+        if (watched == m_frame) {
+            // The frame's own close handler asks the sheet next.
+            m_frameAsks = true;
+            return false;
         }
-        return false;
+        if (watched != m_sheet || m_asking)
+            return false;
+        if (m_frameAsks) {
+            m_frameAsks = false;
+            return false;
+        }
+        // The sheet closes itself: its handler answers now, and on yes the
+        // frame goes with it. While the sheet is closing, the frame's close
+        // does not ask it a second time.
+        QCloseEvent ask;
+        m_asking = true;
+        QCoreApplication::sendEvent(m_sheet, &ask);
+        m_asking = false;
+        event->setAccepted(ask.isAccepted());
+        if (ask.isAccepted() && m_frame)
+            m_frame->close();
+        return true;
     }
 
 private:
     QPointer<QWidget> m_sheet;
     QPointer<QMdiSubWindow> m_frame;
+    bool m_frameAsks = false;
+    bool m_asking = false;
 };
 
 QHash<QString, QPointer<QWidget>>& topLevelWindows()

@@ -12,6 +12,7 @@
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QPainter>
+#include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QToolBar>
@@ -237,16 +238,22 @@ int renderToPdf(const Render& render, const QString& docName, const QString& fil
 
 void previewDocument(const Render& render, const QString& docName, QWidget* parent)
 {
-    QPrintPreviewDialog dialog(&sharedPrinter(), parent);
-    dialog.setWindowTitle(QStringLiteral("打印预览"));
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+    // On the heap and watched: a dialog on the stack would be deleted twice
+    // if its parent went while it ran.
+    QPointer<QPrintPreviewDialog> dialog = new QPrintPreviewDialog(&sharedPrinter(), parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    dialog->setWindowTitle(QStringLiteral("打印预览"));
+    QObject::connect(dialog, &QPrintPreviewDialog::paintRequested, dialog,
                      [&render](QPrinter* printer) { render(*printer); });
-    if (auto* toolbar = dialog.findChild<QToolBar*>()) {
+    if (auto* toolbar = dialog->findChild<QToolBar*>()) {
         auto* savePdf = toolbar->addAction(QStringLiteral("另存为PDF"));
         savePdf->setObjectName(QStringLiteral("savePdf"));
-        QObject::connect(savePdf, &QAction::triggered, &dialog, [&render, &docName] {
-            const QString file = saveFileName(QStringLiteral("另存为PDF"), QString(), QStringLiteral("PDF (*.pdf)"));
-            if (file.isEmpty())
+        QObject::connect(savePdf, &QAction::triggered, dialog, [&render, &docName, dialog] {
+            const QString file =
+                saveFileName(QStringLiteral("另存为PDF"), QString(), QStringLiteral("PDF (*.pdf)"));
+            // The file dialog ran a loop of its own: the preview, and what it
+            // shows, must still be there to be written.
+            if (file.isEmpty() || !dialog)
                 return;
             QString error;
             if (renderToPdf(render, docName, file, &error) < 0)
@@ -254,9 +261,10 @@ void previewDocument(const Render& render, const QString& docName, QWidget* pare
         });
     }
     if (g_previewRunner)
-        g_previewRunner(dialog);
+        g_previewRunner(*dialog);
     else
-        dialog.exec();
+        dialog->exec();
+    delete dialog.data();
 }
 
 QString docNameOf(const DataStore& store, const PrintHeading& heading)

@@ -4,13 +4,17 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace qv {
 
 int QtMessageBoxService::show(const ShownMessage& m)
 {
-    QMessageBox box(QApplication::activeWindow());
+    // On the heap and watched: a box on the stack would be deleted twice if
+    // the window it stands over went while it ran.
+    QPointer<QMessageBox> guard = new QMessageBox(QApplication::activeWindow());
+    QMessageBox& box = *guard;
     box.setWindowTitle(m.title);
     box.setText(m.text);
     switch (m.icon) {
@@ -47,7 +51,8 @@ int QtMessageBoxService::show(const ShownMessage& m)
                    {QMessageBox::Cancel, QStringLiteral("取消")}};
         break;
     case Buttons::RetryCancel:
-        buttons = {{QMessageBox::Retry, QStringLiteral("重试(&R)")}, {QMessageBox::Cancel, QStringLiteral("取消")}};
+        buttons = {{QMessageBox::Retry, QStringLiteral("重试(&R)")},
+                   {QMessageBox::Cancel, QStringLiteral("取消")}};
         break;
     case Buttons::AbortRetryIgnore:
         buttons = {{QMessageBox::Abort, QStringLiteral("中止(&A)")},
@@ -66,7 +71,10 @@ int QtMessageBoxService::show(const ShownMessage& m)
     // The last button (Cancel, or No where there is no Cancel) answers Escape.
     box.setEscapeButton(created.back());
     box.exec();
+    if (!guard)
+        return int(created.size()); // as Escape: the cautious answer
     const int index = int(created.indexOf(box.clickedButton()));
+    delete guard.data();
     return index < 0 ? int(created.size()) : index + 1;
 }
 

@@ -6,6 +6,8 @@
 #include "app/sheets.h"
 #include "platform/globals.h"
 #include "platform/messagebox.h"
+#include "platform/printing.h"
+#include "queries/giftquerywindow.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,9 +21,11 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <functional>
@@ -339,6 +343,40 @@ TEST_P(MainFrameDb, ASheetThatRefusesToCloseKeepsTheFrameAndTheConnection)
     EXPECT_TRUE(sqlca().isConnected());
     EXPECT_EQ(f.halts, 0);
     unregisterWindow(QStringLiteral("w_stubborn"));
+}
+
+// A sheet whose print preview is open stays until the preview is done, even
+// when its 退出 is pressed behind the preview (accessibility tools can): the
+// preview's loop runs inside the sheet's 打印 and would wake up in a
+// destroyed window.
+TEST_P(MainFrameDb, ASheetDoesNotCloseUnderItsOwnPreview)
+{
+    installScriptedMessageBoxes();
+    Frame f(sqlca());
+    registerWindow(QStringLiteral("w_fwcx"), [](Transaction& t) { return createGiftQuery(u"w_fwcx", t); });
+    QPointer<QWidget> sheet = f.window->openSheet(QStringLiteral("w_fwcx"));
+    ASSERT_TRUE(sheet);
+    auto* exit = sheet->findChild<QPushButton*>(QStringLiteral("cb_3"));
+    bool previewed = false;
+    setPreviewRunner([&](QPrintPreviewDialog& preview) {
+        previewed = true;
+        QTimer::singleShot(0, &preview, [&] { exit->click(); });
+        // Long enough for a frame deleted later to go inside the preview's loop.
+        QTimer::singleShot(200, &preview, &QDialog::reject);
+        preview.exec();
+    });
+    sheet->findChild<QPushButton*>(QStringLiteral("cb_2"))->click();
+    setPreviewRunner({});
+    settle();
+    ASSERT_TRUE(previewed);
+    ASSERT_TRUE(sheet) << "the sheet went while its preview ran";
+    EXPECT_TRUE(sheet->isVisible());
+
+    exit->click();
+    settle();
+    EXPECT_FALSE(sheet) << "once the preview is done, 退出 closes the sheet";
+    EXPECT_TRUE(f.mdi()->subWindowList().isEmpty());
+    unregisterWindow(QStringLiteral("w_fwcx"));
 }
 
 TEST_P(MainFrameDb, ExitSystemEndsWithoutAsking)

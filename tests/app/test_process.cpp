@@ -1,5 +1,6 @@
 #include "support/testledger.h"
 
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -149,6 +150,53 @@ TEST_P(WaysOut, EveryWayOutOfTheProgramEndsCleanly)
         SCOPED_TRACE(c.way);
         const Finished f =
             runProgram(kScripted, {}, ledger().workDir(), {QStringLiteral("QUORVEL_KEY_SCRIPT=") + c.script});
+        ASSERT_TRUE(f.ended) << "the program did not end";
+        EXPECT_EQ(f.status, QProcess::NormalExit) << f.err.toStdString();
+        EXPECT_EQ(f.code, 0) << f.err.toStdString();
+    }
+}
+
+// Each editable window, left with an edit and told not to save, goes whole:
+// nothing stays behind to ask again or to crash when the program ends.
+TEST_P(WaysOut, AnEditableWindowLeftUnsavedGoesWholeAndTheProgramEndsCleanly)
+{
+    ledger().writeProfile();
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+    ledger().exec(
+        QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, je, sj, sq) VALUES ('000000000001', 'Tom', "
+                       "'收情', 100, ?, ?)"),
+        {today, today});
+    for (int m = 1; m <= 12; ++m)
+        ledger().exec(
+            QStringLiteral("INSERT INTO tjb_save (year, mon, sou, song, je) VALUES ('2003', ?, 1, 0, 1)"),
+            {QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0'))});
+    const QString no = QStringLiteral("|退出>{click:否(&N)}");
+    const QString quit = QStringLiteral("|w_main>{Ctrl+X}");
+    struct Case
+    {
+        const char* window;
+        QString script;
+    };
+    const Case cases[] = {
+        {"收情登记", QStringLiteral("|w_main>{action:m_1_1}|w_main>abc{click:退出}") + no + quit},
+        {"送情登记", QStringLiteral("|w_main>{action:m_3_1}|w_main>abc{click:退出}") + no + quit},
+        {"往来人员设置",
+         QStringLiteral("|w_main>{action:m_2_1}|w_main>{click:增加}{focus:dw_1}abc{click:退出}") + no + quit},
+        {"记录库维护", QStringLiteral("|w_main>{action:m_2_6}|w_main>{focus:sle_1}Tom{click:查询}{click:删除}"
+                                      "|删除！>{click:确定}|w_main>{click:退出}") +
+                           no + quit},
+        {"统计库维护",
+         QStringLiteral("|w_main>{action:m_2_7}|w_main>{click:查询}{click:删除}|删除！>{click:确定}"
+                        "|w_main>{click:退出}") +
+             no + quit},
+        {"操作人员设置",
+         QStringLiteral("|w_main>{action:m_2_5}|w_czrsz>{click:增加}{focus:dw_1}abc{click:退出}") + no +
+             quit},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.window);
+        const Finished f = runProgram(kScripted, {}, ledger().workDir(),
+                                      {QStringLiteral("QUORVEL_KEY_SCRIPT=") + kLogIn + c.script});
         ASSERT_TRUE(f.ended) << "the program did not end";
         EXPECT_EQ(f.status, QProcess::NormalExit) << f.err.toStdString();
         EXPECT_EQ(f.code, 0) << f.err.toStdString();
