@@ -93,7 +93,10 @@ bool emptyTables(Transaction& sqlca)
 
 } // namespace
 
-void setLedgerBackup(LedgerBackup backup) { backupStep() = std::move(backup); }
+void setLedgerBackup(LedgerBackup backup)
+{
+    backupStep() = std::move(backup);
+}
 
 bool backupBeforeInitialising(Transaction& sqlca, QWidget*, QString& note)
 {
@@ -105,7 +108,8 @@ bool backupBeforeInitialising(Transaction& sqlca, QWidget*, QString& note)
                    Icon::StopSign);
         return false;
     }
-    note = QStringLiteral("初始化前的账本已备份为 %1 ，可用“恢复账本”找回。").arg(QDir::toNativeSeparators(copy.file));
+    note = QStringLiteral("初始化前的账本已备份为 %1 ，可用“恢复账本”找回。")
+               .arg(QDir::toNativeSeparators(copy.file));
     return true;
 }
 
@@ -119,7 +123,8 @@ QStringList sheetsShowingEmptiedTables()
     return {QStringLiteral("w_wlrywh"), QStringLiteral("w_jlk_wh"), QStringLiteral("w_lsk_wh"),
             QStringLiteral("w_ldpy"),   QStringLiteral("w_sgsh"),   QStringLiteral("w_lwcx"),
             QStringLiteral("w_dbcl"),   QStringLiteral("w_wjfx"),   QStringLiteral("w_fwcx"),
-            QStringLiteral("w_gwgd"),   QStringLiteral("w_wjgd"),   QStringLiteral("w_tjfx")};
+            QStringLiteral("w_gwgd"),   QStringLiteral("w_wjgd"),   QStringLiteral("w_tjfx"),
+            QStringLiteral("w_wlye")};
 }
 
 void initialiseData(Transaction& sqlca, QWidget* frame)

@@ -103,7 +103,7 @@ const GiftFormConfig& giftFormConfig(GiftKind kind)
 }
 
 GiftForm::GiftForm(const GiftFormConfig& config, Transaction& transaction, QWidget* parent, Clock clock)
-    : QWidget(parent), m_config(config), m_transaction(transaction),
+    : EditableWindow(parent), m_config(config), m_transaction(transaction),
       m_clock(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); }))
 {
     setObjectName(m_config.objectName);
@@ -460,8 +460,36 @@ int GiftForm::save()
     return 1;
 }
 
+QStringList GiftForm::typedFields() const
+{
+    // The amount by its value: its text changes with the focus (separators
+    // come and go) while nothing was typed.
+    const auto amount = m_amount->amount();
+    return {m_name->text(),
+            m_category->text(),
+            m_goods->text(),
+            m_reason->currentText(),
+            m_object->currentText(),
+            amount ? QString::number(amount->cents()) : m_amount->text(),
+            storedDate(m_occasionDate),
+            storedDate(m_giftDate)};
+}
+
+bool GiftForm::hasUnsavedChanges()
+{
+    return !m_saved && typedFields() != m_blank;
+}
+
+bool GiftForm::saveBeforeClose()
+{
+    // The question's 是 stores the gift with every check of 存档; a refusal
+    // keeps the form open with what was typed.
+    return save() == 1;
+}
+
 void GiftForm::setSaved(bool saved)
 {
+    m_saved = saved;
     // A stored record cannot be changed from here: fields that still took
     // keys would show an edit that looks stored and is not.
     // Read-only fields take the window's colour, so the stored record does
@@ -502,6 +530,7 @@ void GiftForm::resetInput()
     m_giftDate->setDate(today);
     showHistory();
     setSaved(false);
+    m_blank = typedFields();
 }
 
 void GiftForm::nextRecord()

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/editablewindow.h"
 #include "platform/money.h"
 
 #include <QDateTime>
 #include <QString>
-#include <QWidget>
+#include <QStringList>
 
 #include <functional>
 
@@ -45,8 +46,9 @@ const GiftFormConfig& giftFormConfig(GiftKind kind);
 
 // The registration form: one gift record per save, inserted into rqwlb and
 // committed. The record number is the moment the form proposed it, read from
-// the clock when the form opens and on "下一个".
-class GiftForm : public QWidget
+// the clock when the form opens and on "下一个". A gift typed and not yet
+// stored is asked about before the form closes, whichever way it closes.
+class GiftForm : public EditableWindow
 {
     Q_OBJECT
 public:
@@ -68,6 +70,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool hasUnsavedChanges() override;
+    bool saveBeforeClose() override;
 
 private:
     void buildControls();
@@ -75,6 +79,8 @@ private:
     void setTabOrderAsDesigned();
     void focusAfterName();
     void resetInput();
+    // What the fields hold, to tell a typed gift from the blank form.
+    QStringList typedFields() const;
     void setSaved(bool saved);
     QString newRecordNumber() const;
     static QString recordNumber(const QDateTime& moment);
@@ -92,6 +98,8 @@ private:
     Transaction& m_transaction;
     Clock m_clock;
     bool m_focusedOnce = false;
+    bool m_saved = false;
+    QStringList m_blank; // typedFields() of the form as "下一个" left it
     QList<QWidget*> m_tabOrder;
 
     QGroupBox* m_group = nullptr;

@@ -124,7 +124,11 @@ void AnnualStatisticsWindow::compute()
     });
     if (!committed) {
         refused(m_tr.SQLErrText);
-        m_report->retrieve();
+        // The rollback brought back what tjb held before the window opened,
+        // another year that 存盘 would archive as this one: empty it again,
+        // as at opening, and show nothing.
+        m_tr.execute(QStringLiteral("DELETE FROM tjb"));
+        m_report->store().reset();
     }
     QApplication::restoreOverrideCursor();
 }

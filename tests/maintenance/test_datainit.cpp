@@ -57,7 +57,10 @@ protected:
 
     QString profilePath() { return QDir(ledger().workDir()).filePath(QStringLiteral("pb.ini")); }
     void writeFlag(const char* other) { ledger().writeProfile(QString::fromUtf8(other)); }
-    QString flag() { return profilestring(profilePath(), QStringLiteral("other"), QStringLiteral("csh"), {}); }
+    QString flag()
+    {
+        return profilestring(profilePath(), QStringLiteral("other"), QStringLiteral("csh"), {});
+    }
 
     int rows(const char* table)
     {
@@ -245,8 +248,7 @@ TEST_P(DataInitTest, SqliteLedgerIsCopiedBesideItselfFirst)
         EXPECT_EQ(success, QStringLiteral("数据初始化成功！"));
         return;
     }
-    const QStringList copies =
-        QDir(ledger().workDir()).entryList({QStringLiteral("*-*-*.db")}, QDir::Files);
+    const QStringList copies = QDir(ledger().workDir()).entryList({QStringLiteral("*-*-*.db")}, QDir::Files);
     ASSERT_EQ(copies.size(), 1) << "one copy beside the ledger";
     EXPECT_TRUE(success.contains(copies.first())) << success.toStdString();
     QSqlDatabase copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("initcopy"));
@@ -274,9 +276,13 @@ TEST_P(DataInitTest, SheetsShowingTheTablesCloseFirst)
     auto* other = new QWidget;
     other->setObjectName(QStringLiteral("w_lwdj"));
     QMdiSubWindow* otherSheet = area->addSubWindow(other);
+    auto* balances = new QWidget;
+    balances->setObjectName(QStringLiteral("w_wlye"));
+    QMdiSubWindow* balancesSheet = area->addSubWindow(balances);
     frame.show();
     recordsSheet->show();
     otherSheet->show();
+    balancesSheet->show();
 
     records->findChild<QLineEdit*>(QStringLiteral("sle_1"))->setText(QStringLiteral("张三"));
     ASSERT_TRUE(records->list());
@@ -294,6 +300,7 @@ TEST_P(DataInitTest, SheetsShowingTheTablesCloseFirst)
     run({1, 2}, &frame); // OK, then No: drop the changes
     EXPECT_EQ(m_boxes->texts().back(), kDone);
     EXPECT_TRUE(recordsSheet->isHidden());
+    EXPECT_TRUE(balancesSheet->isHidden()) << "the balances sum the emptied gifts";
     EXPECT_TRUE(otherSheet->isVisible()) << "a form that lists nothing stays";
     EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0}));
 }

@@ -402,15 +402,51 @@ TEST_P(GiftFormDb, NamesWithQuotesAndPercentAreStoredAsTyped)
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM rqwlb WHERE xm = ?"), {name}), 1);
 }
 
-TEST_P(GiftFormDb, ExitClosesWithoutWriting)
+// A gift typed and not stored is never dropped without the question; a
+// blank or stored form closes at once.
+TEST_P(GiftFormDb, ExitAsksBeforeATypedGiftIsDropped)
 {
-    GiftForm& form = open(GiftKind::Received);
-    typeName(form, QStringLiteral("张三"));
-    typeAmount(form, QStringLiteral("300"));
-    press(form, "cb_3");
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(m_boxes->shown().isEmpty());
-    EXPECT_EQ(rowCount(), 0);
+    const QString question = QStringLiteral("数据未保存！是否存盘?");
+    struct Case
+    {
+        const char* what;
+        const char* name;
+        const char* amount;
+        bool saveFirst;
+        QList<int> answers;
+        QStringList shown;
+        bool closed;
+        long rows;
+    };
+    const Case cases[] = {
+        {"nothing typed", "", "", false, {}, {}, true, 0},
+        {"typed, 否 drops it", "张三", "300", false, {2}, {question}, true, 0},
+        {"typed, 取消 stays", "张三", "300", false, {3}, {question}, false, 0},
+        {"typed, 是 stores it", "张三", "300", false, {1}, {question, kSaved}, true, 1},
+        {"only a name, 是 is refused", "张三", "", false, {1}, {question, "收情金额不能为零！"}, false, 0},
+        {"already stored", "张三", "300", true, {}, {kSaved}, true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ledger().exec(QStringLiteral("DELETE FROM rqwlb"));
+        GiftForm& form = open(GiftKind::Received);
+        if (*c.name)
+            typeName(form, QString::fromUtf8(c.name));
+        if (*c.amount)
+            typeAmount(form, QString::fromUtf8(c.amount));
+        if (c.saveFirst)
+            press(form, "cb_1");
+        for (int answer : c.answers)
+            m_boxes->queueAnswer(answer);
+        press(form, "cb_3");
+        EXPECT_EQ(shownTexts(), c.shown);
+        EXPECT_EQ(form.isVisible(), !c.closed);
+        EXPECT_EQ(rowCount(), c.rows);
+        if (!c.closed) {
+            EXPECT_EQ(edit(form, "sle_2")->text(), QString::fromUtf8(c.name)) << "what was typed stays";
+        }
+        m_boxes->clear();
+    }
 }
 
 QV_LEDGER_TEST_SUITE(GiftFormDb);

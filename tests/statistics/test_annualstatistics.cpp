@@ -198,6 +198,39 @@ TEST_P(AnnualStatisticsTest, ARefusedMonthIsUndoneAloneAndTheOthersGoOn)
     }
 }
 
+// A year whose commit is refused leaves nothing to archive: not the months
+// just computed, and not what tjb held before the window emptied it.
+TEST_P(AnnualStatisticsTest, ARefusedCommitLeavesTjbAndTheReportEmpty)
+{
+    ledger().exec("INSERT INTO tjb (year, mon, sou, song, je) VALUES ('2003', '01', 1, 0, 1)");
+    addReceived("500", "20040515");
+    // Each database refuses the commit itself, after every statement went through.
+    if (onPostgreSQL()) {
+        ledger().exec("CREATE FUNCTION refuse_commit() RETURNS trigger AS $$ BEGIN "
+                      "RAISE EXCEPTION 'refused at commit'; END $$ LANGUAGE plpgsql");
+        ledger().exec("CREATE CONSTRAINT TRIGGER refuse_commit AFTER INSERT ON tjb DEFERRABLE INITIALLY "
+                      "DEFERRED FOR EACH ROW EXECUTE FUNCTION refuse_commit()");
+    } else {
+        ASSERT_FALSE(sqlca().inTransaction());
+        sqlca().database().exec(QStringLiteral("PRAGMA foreign_keys = ON"));
+        ledger().exec("CREATE TABLE commit_parent (mon TEXT PRIMARY KEY)");
+        ledger().exec("CREATE TABLE commit_guard (mon TEXT REFERENCES commit_parent (mon) "
+                      "DEFERRABLE INITIALLY DEFERRED)");
+        ledger().exec("CREATE TRIGGER refuse_commit AFTER INSERT ON tjb "
+                      "BEGIN INSERT INTO commit_guard VALUES (NEW.mon); END");
+    }
+    m_boxes->clear();
+    auto w = openWindow();
+    compute(*w, "2004");
+
+    ASSERT_EQ(m_boxes->texts().size(), 1);
+    EXPECT_TRUE(m_boxes->texts()[0].startsWith("保存不成功\n")) << m_boxes->texts()[0].toStdString();
+    EXPECT_EQ(w->report()->rowCount(), 0);
+    EXPECT_EQ(count("tjb"), 0) << "the rollback must not bring back the year before";
+    EXPECT_EQ(archive(*w), "数据拷贝出错,请与管理员联系!");
+    EXPECT_EQ(count("tjb_save"), 0);
+}
+
 TEST_P(AnnualStatisticsTest, SumsAreExactToTheCent)
 {
     // SQLite holds these as floating-point numbers; its own SUM over them
