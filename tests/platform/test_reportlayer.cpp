@@ -136,6 +136,12 @@ TEST(ReportTotals, SumsCountsConditionsAndTextsFormOneLineUnderTheirColumns)
     EXPECT_EQ(line[3].text, QStringLiteral("笔数 4"));
 
     EXPECT_EQ(totalSum(store, received), Money::fromCents(15000)) << "only the rows the condition takes";
+    TotalDef given = received;
+    given.where = [](const DataStore& s, long r) {
+        return s.getItemMoney(r, QStringLiteral("je")) < Money();
+    };
+    store.deleteRow(4);
+    EXPECT_EQ(totalSum(store, given), Money::fromCents(-8000)) << "the only row taken is the last";
     received.kind = TotalKind::Count;
     EXPECT_EQ(totalCount(store, received), 2);
 
