@@ -402,6 +402,14 @@ TEST(BackupCommand, RefusesWithAReasonAndWritesNothing)
              writeFile(QDir(dir).filePath(QStringLiteral("ledger.db")), QByteArray(4096, 'x'));
          },
          1, "不是 SQLite 数据库文件"},
+        {"the ledger is an empty file", "[database]\ndbms=SQLite\ndatabase=ledger.db\n",
+         [](const QString& dir) { writeFile(QDir(dir).filePath(QStringLiteral("ledger.db")), {}); }, 1,
+         "不是本程序的账本：缺少账本的表 czr"},
+        {"the ledger lacks a table", "[database]\ndbms=SQLite\ndatabase=ledger.db\n",
+         [](const QString& dir) {
+             changeFile(QDir(dir).filePath(QStringLiteral("ledger.db")), QStringLiteral("DROP TABLE pym"));
+         },
+         1, "不是本程序的账本：缺少账本的表 pym"},
         {"the ledger file is missing", "[database]\ndbms=SQLite\ndatabase=gone.db\n", [](const QString&) {},
          1, "找不到账本文件"},
         {"no pb.ini", nullptr, [](const QString&) {}, 2, "pb.ini"},
