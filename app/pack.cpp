@@ -85,7 +85,9 @@ std::optional<LedgerRefusal> refuseNonLedger(Transaction& transaction)
     switch (transaction.dialect().dbms()) {
     case Dbms::SQLite: {
         const QString file = sqliteLedgerPath(transaction);
-        if (auto reason = checkLedgerFile(file))
+        // The tables only: reading every page of a large ledger at each
+        // start would take seconds.
+        if (auto reason = checkLedgerFile(file, SqliteCheck::TablesOnly))
             return LedgerRefusal{
                 QStringLiteral("账本文件 %1 不是本程序的账本").arg(QDir::toNativeSeparators(file)), *reason};
         return std::nullopt;

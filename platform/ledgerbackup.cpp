@@ -241,7 +241,7 @@ bool restoreSqliteDatabase(const QString& source, const QString& target, QString
     return copyPages(to, from, error);
 }
 
-SqliteInspection inspectSqliteFile(const QString& file)
+SqliteInspection inspectSqliteFile(const QString& file, SqliteCheck check)
 {
     SqliteInspection result;
     if (!QFileInfo(file).isFile()) {
@@ -252,6 +252,10 @@ SqliteInspection inspectSqliteFile(const QString& file)
     int rc = db.open(file, SQLITE_OPEN_READONLY);
     if (rc != SQLITE_OK) {
         result.error = reason(rc, db.message());
+        return result;
+    }
+    if (check == SqliteCheck::TablesOnly) {
+        result.ok = readTables(db, result.tables, result.error);
         return result;
     }
     sqlite3_stmt* stmt = nullptr;

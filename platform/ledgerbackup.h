@@ -41,8 +41,11 @@ struct SqliteInspection
     QString error;
     QMap<QString, QStringList> tables;
 };
+// How far a file is read: SQLite's integrity check reads every page (seconds
+// for a ledger of a million gifts), the tables alone only the catalogue.
+enum class SqliteCheck { Integrity, TablesOnly };
 // Opens the file read-only and never changes it.
-SqliteInspection inspectSqliteFile(const QString& file);
+SqliteInspection inspectSqliteFile(const QString& file, SqliteCheck check = SqliteCheck::Integrity);
 // The tables and columns that a DDL script creates, built in memory.
 SqliteInspection inspectSqliteSchema(const QString& ddl);
 
