@@ -241,12 +241,10 @@ QString workingName(const QString& fileName)
 bool replaceWith(const QString& written, const QString& fileName, QString* error)
 {
     const QFileInfo target(fileName);
-    // A replaced file keeps who may read it; a new one gets the usual rights.
+    // A replaced file keeps who may read it; a new one has the rights the
+    // library created it with.
     if (target.exists())
         QFile::setPermissions(written, target.permissions());
-    else
-        QFile::setPermissions(written, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                           QFileDevice::ReadGroup | QFileDevice::ReadOther);
     std::error_code failure;
     std::filesystem::rename(QFileInfo(written).filesystemAbsoluteFilePath(),
                             target.filesystemAbsoluteFilePath(), failure);
