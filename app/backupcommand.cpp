@@ -7,6 +7,7 @@
 #include "platform/transaction.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace qv {
 
@@ -38,6 +39,20 @@ int runBackup(const QString& file, QTextStream& out, QTextStream& err)
     if (ledger.isEmpty()) {
         err << QStringLiteral("pb.ini 的 [database] 中缺少 database（账本文件名），没有备份。") << Qt::endl;
         return 2;
+    }
+    // Opened first as the program opens it, which also rolls back what a
+    // crashed writer left, so that an empty file or another program's
+    // database is named as such rather than copied as a backup.
+    if (t.connect()) {
+        const auto refusal = refuseNonLedger(t);
+        t.disconnect();
+        if (refusal) {
+            err << QStringLiteral("备份失败，没有写入 %1：%2：%3")
+                       .arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath()), refusal->what,
+                            refusal->reason)
+                << Qt::endl;
+            return 1;
+        }
     }
     const BackupResult result = backupSqliteDatabase(ledger, file);
     if (!result.ok) {

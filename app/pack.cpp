@@ -2,6 +2,10 @@
 
 #include "loginwindow.h"
 
+#include "data/ledgerfile.h"
+#include "data/ledgerschema.h"
+#include "platform/ledgerbackup.h"
+
 #include "platform/messagebox.h"
 #include "platform/profile.h"
 #include "platform/transaction.h"
@@ -66,7 +70,48 @@ QWidget* Pack::open()
         messagebox(title, withReason(unreachable(m_sqlca, profile), m_sqlca.SQLErrText), Icon::StopSign);
         return nullptr;
     }
+    // SQLite opens any file, and an empty one or another program's database
+    // would only fail at the login as a wrong password.
+    if (const auto refusal = refuseNonLedger(m_sqlca)) {
+        m_sqlca.disconnect();
+        messagebox(title, withReason(refusal->what, refusal->reason), Icon::StopSign);
+        return nullptr;
+    }
     return m_openLogin(m_sqlca);
+}
+
+std::optional<LedgerRefusal> refuseNonLedger(Transaction& transaction)
+{
+    switch (transaction.dialect().dbms()) {
+    case Dbms::SQLite: {
+        const QString file = sqliteLedgerPath(transaction);
+        // The tables only: reading every page of a large ledger at each
+        // start would take seconds.
+        if (auto reason = checkLedgerFile(file, SqliteCheck::TablesOnly))
+            return LedgerRefusal{
+                QStringLiteral("账本文件 %1 不是本程序的账本").arg(QDir::toNativeSeparators(file)), *reason};
+        return std::nullopt;
+    }
+    case Dbms::PostgreSQL: {
+        const QStringList present = LedgerSchema::existingTables(transaction);
+        QStringList missing;
+        for (const QString& table : LedgerSchema::tableNames())
+            if (!present.contains(table))
+                missing << table;
+        if (missing.isEmpty())
+            return std::nullopt;
+        const QString server = transaction.ServerName.trimmed();
+        return LedgerRefusal{
+            QStringLiteral("数据库服务器 %1 上的数据库“%2”不是本程序的账本")
+                .arg(server.isEmpty() ? QStringLiteral("本机") : server, transaction.Database),
+            QStringLiteral("缺少账本的表 %1").arg(missing.join(QStringLiteral("、")))};
+    }
+    // A data source's catalogue is not reliable enough to refuse it by.
+    case Dbms::ODBC:
+    case Dbms::Unknown:
+        break;
+    }
+    return std::nullopt;
 }
 
 bool readProfileConnection(Transaction& transaction, QTextStream& err)

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QTextStream;
 class QWidget;
@@ -35,6 +36,16 @@ private:
     Transaction& m_sqlca;
     std::function<QWidget*(Transaction&)> m_openLogin;
 };
+
+// Why the database `transaction` is connected to is not a ledger of this
+// program (an empty file, another program's database): `what` names the file
+// or database, `reason` what it lacks. Nothing when it is a ledger.
+struct LedgerRefusal
+{
+    QString what;
+    QString reason;
+};
+std::optional<LedgerRefusal> refuseNonLedger(Transaction& transaction);
 
 // For the commands that run without a window (--init-db, --backup): fills
 // `transaction` from the profile file in the working directory. False, with

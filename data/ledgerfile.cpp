@@ -31,12 +31,12 @@ const SqliteInspection& expectedLedger()
 
 } // namespace
 
-std::optional<QString> checkLedgerFile(const QString& file)
+std::optional<QString> checkLedgerFile(const QString& file, SqliteCheck check)
 {
     const SqliteInspection& expected = expectedLedger();
     if (!expected.ok)
         return expected.error;
-    const SqliteInspection found = inspectSqliteFile(file);
+    const SqliteInspection found = inspectSqliteFile(file, check);
     if (!found.ok)
         return found.error;
     QStringList missingTables, missingColumns;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ledgerbackup.h"
+
 #include <QString>
 
 #include <optional>
@@ -11,8 +13,9 @@ class Transaction;
 // Whether `file` is a ledger of this program: an intact SQLite database that
 // holds every table of the ledger with every column the program reads and
 // writes. Nothing when it is; otherwise the reason, naming what is missing.
-// The file is only read.
-std::optional<QString> checkLedgerFile(const QString& file);
+// The file is only read; with SqliteCheck::TablesOnly its pages are not
+// checked for damage, which takes seconds on a large ledger.
+std::optional<QString> checkLedgerFile(const QString& file, SqliteCheck check = SqliteCheck::Integrity);
 
 struct RestoreResult
 {

@@ -57,25 +57,52 @@ ReportDef operatorsDefinition()
 
 std::optional<QString> checkOperators(const DataStore& store)
 {
-    const int code = store.definition().columnIndex(QStringLiteral("code"));
+    const ReportDef& def = store.definition();
+    const int code = def.columnIndex(QStringLiteral("code"));
+    const int name = def.columnIndex(QStringLiteral("name"));
+    const int password = def.columnIndex(QStringLiteral("password"));
     long operators = 0;
+    QStringList problems;
     for (long row = 1; row <= store.rowCount(); ++row) {
         if (!counts(store, row))
             continue;
         ++operators;
-        // Codes already stored are left as they are; only what is being
-        // written must be a code the login can take.
-        if (store.rowStatus(row) == RowStatus::DataModified && !store.itemModified(row, code))
-            continue;
-        const QString value = store.getItemString(row, code);
-        const bool plain = std::all_of(value.begin(), value.end(),
-                                       [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); });
-        if (value.size() != kCodeWidth || !plain)
-            return QStringLiteral("“代码”必须是%1个字母或数字（例如 7063）：第%2行的代码是“%3”。")
-                .arg(kCodeWidth)
-                .arg(row)
-                .arg(value);
+        // What is already stored is left as it is (another program may have
+        // written a code such as "01"); only what is being written must be
+        // something the login can take.
+        const bool isNew = store.rowStatus(row) == RowStatus::NewModified;
+        auto written = [&](int column) { return isNew || store.itemModified(row, column); };
+        const QString at = QStringLiteral("第%1行").arg(row);
+        if (written(code)) {
+            const QString value = store.getItemString(row, code);
+            const bool plain = std::all_of(value.begin(), value.end(),
+                                           [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); });
+            if (value.size() != kCodeWidth || !plain)
+                problems << QStringLiteral("“代码”必须是%1个字母或数字（例如 7063）：%2的代码是“%3”。")
+                                .arg(kCodeWidth)
+                                .arg(at, value);
+        }
+        // The login refuses an operator without a name. Widths are the
+        // store's to check, before this.
+        if (written(name)) {
+            const QString value = store.getItemString(row, name);
+            if (value.trimmed().isEmpty())
+                problems << QStringLiteral("%1的“姓名”是空的：没有姓名的操作人员不能登录。").arg(at);
+        }
+        // The login takes the typed password without its outer blanks and
+        // refuses an empty one: such a password could never be typed again.
+        if (written(password)) {
+            const QString value = store.getItemString(row, password);
+            if (value.isEmpty())
+                problems << QStringLiteral("%1的“密码”是空的：登录时不能用空密码。").arg(at);
+            else if (value.trimmed() != value)
+                problems << QStringLiteral(
+                                "%1的“密码”开头或结尾有空格：登录时空格会被去掉，这个密码将无法登录。")
+                                .arg(at);
+        }
     }
+    if (!problems.isEmpty())
+        return problems.join(u'\n');
     // Without an operator nobody could log in again.
     if (operators == 0)
         return QStringLiteral("至少要保留一个操作人员");

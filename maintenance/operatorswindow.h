@@ -17,9 +17,11 @@ class Transaction;
 // by the code. The password is drawn as nine asterisks whatever it is.
 ReportDef operatorsDefinition();
 
-// What keeps a save of the operators from reaching the database: a code
-// that is not four characters, or no operator left to log in with. The
-// message names the column and the row; nothing when the rows may be saved.
+// What keeps a save of the operators from reaching the database: a new or
+// changed code that is not four letters or digits, a name or password the
+// login could not take (empty, blanks around a password, too wide), or no
+// operator left to log in with. The message names the row and the column,
+// one line for each problem; nothing when the rows may be saved.
 std::optional<QString> checkOperators(const DataStore& store);
 
 // w_czrsz, "操作人员设置": the operators in one editable grid, saved at once.
@@ -47,11 +49,11 @@ private:
     bool writeChanges(const QString& failureText);
 
     Transaction& m_tr;
-    ReportGrid* m_grid;     // dw_1
-    QPushButton* m_add;     // cb_1
-    QPushButton* m_delete;  // cb_2
-    QPushButton* m_save;    // cb_3
-    QPushButton* m_exit;    // cb_4
+    ReportGrid* m_grid;    // dw_1
+    QPushButton* m_add;    // cb_1
+    QPushButton* m_delete; // cb_2
+    QPushButton* m_save;   // cb_3
+    QPushButton* m_exit;   // cb_4
 };
 
 } // namespace qv

@@ -381,7 +381,8 @@ int DataStore::rowsCopy(long start, long end, RowBuffer source, DataStore& targe
 
 std::optional<QString> DataStore::validate() const
 {
-    for (const Row& r : m_rows) {
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const Row& r = m_rows[i];
         if (!r.edit || !r.edit->modified())
             continue;
         const Edit& row = *r.edit;
@@ -389,9 +390,11 @@ std::optional<QString> DataStore::validate() const
             const ColumnDef& col = m_def.columns[c];
             if (!row.changed[c] || col.type != ColumnType::Text || row.values[c].isNull())
                 continue;
+            // Named with its row: in a grid of many rows the field alone
+            // does not say where to look.
             if (auto message = gbk::checkField(row.values[c].toString(), col.gbkWidth,
                                                col.caption.isEmpty() ? col.name : col.caption))
-                return message;
+                return QStringLiteral("第%1行：%2").arg(i + 1).arg(*message);
         }
     }
     return std::nullopt;

@@ -81,7 +81,7 @@ public:
     int rowsCopy(long start, long end, RowBuffer source, DataStore& target, long beforeRow) const;
 
     // Checks every pending value against the column widths in GBK bytes; the
-    // first offence as a message naming the column's caption.
+    // first offence as a message naming its row and the column's caption.
     std::optional<QString> validate() const;
 
     // Writes deletes, changes and inserts by key through the transaction,

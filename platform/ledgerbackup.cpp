@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <sqlite3.h>
 
@@ -168,14 +169,24 @@ BackupResult backupSqliteDatabase(const QString& source, const QString& target)
             QStringLiteral("旁边有同名的日志文件（%1-journal），请另选文件名").arg(targetInfo.fileName());
         return result;
     }
-    // Claiming the name with O_EXCL settles "exists" once, even against
-    // another program choosing the same name at the same moment.
-    {
-        QFile claim(result.file);
-        if (!claim.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            result.error = QFileInfo::exists(result.file)
-                               ? QStringLiteral("文件已经存在，没有覆盖它，请另选文件名")
-                               : QStringLiteral("不能建立文件（%1）").arg(claim.errorString());
+    if (QFileInfo::exists(result.file)) {
+        result.error = QStringLiteral("文件已经存在，没有覆盖它，请另选文件名");
+        return result;
+    }
+    // The copy is written under a working name beside the target and takes
+    // the target's name only once it is complete: a copy cut short (the
+    // program killed, the machine off) never looks like a backup.
+    QString working;
+    for (int attempt = 0; working.isEmpty(); ++attempt) {
+        const QString candidate = targetInfo.absoluteDir().filePath(
+            QStringLiteral("%1.%2.part")
+                .arg(targetInfo.fileName())
+                .arg(QRandomGenerator::global()->generate() & 0xffffff, 6, 16, QLatin1Char('0')));
+        QFile claim(candidate);
+        if (claim.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            working = candidate;
+        else if (!QFileInfo::exists(candidate) || attempt > 100) {
+            result.error = QStringLiteral("不能建立文件（%1）").arg(claim.errorString());
             return result;
         }
     }
@@ -187,14 +198,22 @@ BackupResult backupSqliteDatabase(const QString& source, const QString& target)
         int rc = from.open(source, SQLITE_OPEN_READWRITE);
         if (rc != SQLITE_OK) {
             result.error = reason(rc, from.message());
-        } else if ((rc = to.open(result.file, SQLITE_OPEN_READWRITE)) != SQLITE_OK) {
+        } else if ((rc = to.open(working, SQLITE_OPEN_READWRITE)) != SQLITE_OK) {
             result.error = reason(rc, to.message());
         } else {
             ok = copyPages(to, from, result.error);
         }
     }
+    // QFile::rename never replaces: a file that took the name meanwhile stays.
+    QFile finished(working);
+    if (ok && !finished.rename(result.file)) {
+        result.error = QFileInfo::exists(result.file)
+                           ? QStringLiteral("文件已经存在，没有覆盖它，请另选文件名")
+                           : QStringLiteral("不能建立文件（%1）").arg(finished.errorString());
+        ok = false;
+    }
     if (!ok) {
-        removeWithJournal(result.file);
+        removeWithJournal(working);
         return result;
     }
     result.ok = true;
@@ -222,7 +241,7 @@ bool restoreSqliteDatabase(const QString& source, const QString& target, QString
     return copyPages(to, from, error);
 }
 
-SqliteInspection inspectSqliteFile(const QString& file)
+SqliteInspection inspectSqliteFile(const QString& file, SqliteCheck check)
 {
     SqliteInspection result;
     if (!QFileInfo(file).isFile()) {
@@ -233,6 +252,10 @@ SqliteInspection inspectSqliteFile(const QString& file)
     int rc = db.open(file, SQLITE_OPEN_READONLY);
     if (rc != SQLITE_OK) {
         result.error = reason(rc, db.message());
+        return result;
+    }
+    if (check == SqliteCheck::TablesOnly) {
+        result.ok = readTables(db, result.tables, result.error);
         return result;
     }
     sqlite3_stmt* stmt = nullptr;

@@ -21,9 +21,11 @@ struct BackupResult
 // Copies the SQLite database `source` into the new file `target` with
 // SQLite's online backup: the copy is one consistent state of the source,
 // taken under a read lock, so a program writing there meanwhile neither
-// stops nor leaks uncommitted rows into it. An existing `target` is refused;
-// a copy that fails half-way (a full disk) is removed, never left behind
-// looking like a backup.
+// stops nor leaks uncommitted rows into it. An existing `target` is refused.
+// The copy is written under a working name ("<target>.xxxxxx.part") in the
+// target's directory and renamed to `target` once complete, so a copy that
+// fails half-way (a full disk) or is cut short (the program killed) never
+// carries the backup's name; a failed one is removed.
 BackupResult backupSqliteDatabase(const QString& source, const QString& target);
 
 // Replaces the whole content of the SQLite database `target` with that of
@@ -39,8 +41,11 @@ struct SqliteInspection
     QString error;
     QMap<QString, QStringList> tables;
 };
+// How far a file is read: SQLite's integrity check reads every page (seconds
+// for a ledger of a million gifts), the tables alone only the catalogue.
+enum class SqliteCheck { Integrity, TablesOnly };
 // Opens the file read-only and never changes it.
-SqliteInspection inspectSqliteFile(const QString& file);
+SqliteInspection inspectSqliteFile(const QString& file, SqliteCheck check = SqliteCheck::Integrity);
 // The tables and columns that a DDL script creates, built in memory.
 SqliteInspection inspectSqliteSchema(const QString& ddl);
 

@@ -1,5 +1,7 @@
 #include "messagebox.h"
 
+#include "reasons.h"
+
 namespace qv {
 
 namespace {
@@ -12,7 +14,10 @@ int g_beeps = 0;
 std::function<void()> g_beepSink;
 } // namespace
 
-MessageBoxService& MessageBoxService::current() { return *slot(); }
+MessageBoxService& MessageBoxService::current()
+{
+    return *slot();
+}
 
 void MessageBoxService::install(std::unique_ptr<MessageBoxService> service)
 {
@@ -59,13 +64,22 @@ void beep(int count)
     }
 }
 
-int beepCount() { return g_beeps; }
-void resetBeepCount() { g_beeps = 0; }
-void setBeepSink(std::function<void()> sink) { g_beepSink = std::move(sink); }
+int beepCount()
+{
+    return g_beeps;
+}
+void resetBeepCount()
+{
+    g_beeps = 0;
+}
+void setBeepSink(std::function<void()> sink)
+{
+    g_beepSink = std::move(sink);
+}
 
 QString withReason(const QString& fixedText, const QString& reason)
 {
-    const QString why = reason.trimmed();
+    const QString why = explainReason(reason).trimmed();
     return why.isEmpty() ? fixedText : fixedText + QLatin1Char('\n') + why;
 }
 
@@ -73,7 +87,8 @@ bool confirmUnsavedChanges(bool hasChanges, const std::function<bool()>& save, c
 {
     if (!hasChanges)
         return true;
-    switch (messagebox(title, QStringLiteral("数据未保存！是否存盘?"), Icon::Question, Buttons::YesNoCancel, 1)) {
+    switch (
+        messagebox(title, QStringLiteral("数据未保存！是否存盘?"), Icon::Question, Buttons::YesNoCancel, 1)) {
     case 1:
         return save();
     case 2:

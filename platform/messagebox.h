@@ -69,7 +69,8 @@ int messagebox(const QString& title, const QString& text, Icon icon = Icon::Info
                Buttons buttons = Buttons::OK, int defaultButton = 1);
 
 // A failure as the operator reads it: the window's fixed text first, the
-// database's own reason on the line below (nothing added when it has none).
+// database's own reason on the line below (nothing added when it has none),
+// in Chinese where its cause is a common one (explainReason).
 QString withReason(const QString& fixedText, const QString& reason);
 
 // The question an editable window asks before its pending changes would be

@@ -7,12 +7,16 @@
 #include "report.h"
 #include "variants.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace qv {
 
@@ -196,9 +200,71 @@ QByteArray sheetName(const QString& title)
     return (name.isEmpty() ? QStringLiteral("Sheet1") : name).toUtf8();
 }
 
+// The first cell the workbook refused, in the operator's words; libxlsxwriter
+// leaves such a cell out and would still report the workbook as written.
+QString refusedCell(lxw_error error, lxw_row_t row, int column)
+{
+    switch (error) {
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
+        return QStringLiteral("第%1行第%2列的文字超过工作表单元格的上限（32767个字符），请导出为 .csv 文件")
+            .arg(row + 1)
+            .arg(column + 1);
+    case LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE:
+        return QStringLiteral("表格超过工作表的上限（%1行、%2列），请导出为 .csv 文件")
+            .arg(LXW_ROW_MAX)
+            .arg(LXW_COL_MAX);
+    default:
+        return QStringLiteral("第%1行第%2列不能写入（%3）")
+            .arg(row + 1)
+            .arg(column + 1)
+            .arg(QString::fromUtf8(lxw_strerror(error)));
+    }
+}
+
+// A name beside `fileName` that nothing uses yet, for the workbook while it
+// is being written: only a finished workbook takes the file's own name.
+QString workingName(const QString& fileName)
+{
+    const QFileInfo target(fileName);
+    for (;;) {
+        const QString candidate = target.absoluteDir().filePath(
+            QStringLiteral("%1.%2.part")
+                .arg(target.fileName())
+                .arg(QRandomGenerator::global()->generate() & 0xffffff, 6, 16, QLatin1Char('0')));
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
+}
+
+// Puts the finished workbook `written` in place of `fileName` in one step, so
+// that the name holds either the earlier file or the whole new one.
+bool replaceWith(const QString& written, const QString& fileName, QString* error)
+{
+    const QFileInfo target(fileName);
+    // A replaced file keeps who may read it; a new one has the rights the
+    // library created it with.
+    if (target.exists())
+        QFile::setPermissions(written, target.permissions());
+    std::error_code failure;
+    std::filesystem::rename(QFileInfo(written).filesystemAbsoluteFilePath(),
+                            target.filesystemAbsoluteFilePath(), failure);
+    if (!failure)
+        return true;
+    if (error)
+        *error = QString::fromLocal8Bit(failure.message());
+    return false;
+}
+
 bool writeXlsx(const ReportTable& table, const QString& fileName, QString* error)
 {
-    lxw_workbook* book = workbook_new(QFile::encodeName(fileName).constData());
+    const QDir folder = QFileInfo(fileName).absoluteDir();
+    if (!folder.exists()) {
+        if (error)
+            *error = QStringLiteral("找不到文件夹 %1").arg(QDir::toNativeSeparators(folder.path()));
+        return false;
+    }
+    const QString working = workingName(fileName);
+    lxw_workbook* book = workbook_new(QFile::encodeName(working).constData());
     if (!book) {
         if (error)
             *error = QStringLiteral("不能创建文件");
@@ -219,22 +285,31 @@ bool writeXlsx(const ReportTable& table, const QString& fileName, QString* error
         if (column < widths.size())
             widths[column] = std::max(widths[column], width);
     };
+    QString refused;
+    auto check = [&refused](lxw_error result, lxw_row_t row, int column) {
+        if (result != LXW_NO_ERROR && refused.isEmpty())
+            refused = refusedCell(result, row, column);
+    };
     auto writeRow = [&](lxw_row_t row, const QVariantList& cells, bool strong) {
         for (int c = 0; c < cells.size(); ++c) {
             const QVariant& v = cells[c];
             if (isMoney(v)) {
-                worksheet_write_number(sheet, row, lxw_col_t(c), double(v.value<Money>().cents()) / 100.0,
-                                       strong ? boldAmount : amount);
+                check(worksheet_write_number(sheet, row, lxw_col_t(c),
+                                             double(v.value<Money>().cents()) / 100.0,
+                                             strong ? boldAmount : amount),
+                      row, c);
                 fit(c, displayWidth(plainText(v)));
             } else if (holdsInteger(v)) {
-                worksheet_write_number(sheet, row, lxw_col_t(c), double(v.toLongLong()),
-                                       strong ? bold : nullptr);
+                check(worksheet_write_number(sheet, row, lxw_col_t(c), double(v.toLongLong()),
+                                             strong ? bold : nullptr),
+                      row, c);
                 fit(c, displayWidth(v.toString()));
             } else {
                 const QString text = v.toString();
                 if (!text.isEmpty())
-                    worksheet_write_string(sheet, row, lxw_col_t(c), text.toUtf8().constData(),
-                                           strong ? bold : nullptr);
+                    check(worksheet_write_string(sheet, row, lxw_col_t(c), text.toUtf8().constData(),
+                                                 strong ? bold : nullptr),
+                          row, c);
                 fit(c, displayWidth(text));
             }
         }
@@ -252,9 +327,14 @@ bool writeXlsx(const ReportTable& table, const QString& fileName, QString* error
         worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c] + 2, nullptr);
 
     const lxw_error result = workbook_close(book);
-    if (result != LXW_NO_ERROR) {
+    if (result != LXW_NO_ERROR || !refused.isEmpty()) {
+        QFile::remove(working);
         if (error)
-            *error = QString::fromUtf8(lxw_strerror(result));
+            *error = refused.isEmpty() ? QString::fromUtf8(lxw_strerror(result)) : refused;
+        return false;
+    }
+    if (!replaceWith(working, fileName, error)) {
+        QFile::remove(working);
         return false;
     }
     return true;

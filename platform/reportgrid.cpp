@@ -7,7 +7,6 @@
 #include "transaction.h"
 #include "units.h"
 
-#include <QStyle>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -19,7 +18,9 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
+#include <QToolTip>
 #include <QValidator>
 
 namespace qv {
@@ -183,7 +184,18 @@ GbkLineEdit::GbkLineEdit(int gbkWidth, QString caption, QWidget* parent)
     : QLineEdit(parent), m_width(gbkWidth), m_caption(std::move(caption))
 {
     setValidator(new GbkValidator(m_width, this));
-    connect(this, &QLineEdit::inputRejected, this, [] { beep(1); });
+    connect(this, &QLineEdit::inputRejected, this, &GbkLineEdit::explainRefusal);
+}
+
+void GbkLineEdit::explainRefusal()
+{
+    beep(1);
+    QString result = text();
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    result.replace(start, hasSelectedText() ? int(selectedText().size()) : 0, m_typed);
+    const auto message = gbk::checkField(result, m_width, m_caption);
+    m_refusal = message ? *message : QStringLiteral("“%1”不能输入这个字符").arg(m_caption);
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), m_refusal, this);
 }
 
 bool GbkLineEdit::pasteChecked()
@@ -210,7 +222,9 @@ void GbkLineEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    m_typed = event->text();
     QLineEdit::keyPressEvent(event);
+    m_typed.clear();
 }
 
 void GbkLineEdit::contextMenuEvent(QContextMenuEvent* event)
@@ -275,8 +289,8 @@ void ReportGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index
         line->setText(index.data(Qt::EditRole).toString());
         return;
     }
-    if (setTypedEditorData(editor, m_owner->store().getItem(index.row() + 1,
-                                                           m_owner->dataModel()->storeColumn(index.column()))))
+    if (setTypedEditorData(editor, m_owner->store().getItem(
+                                       index.row() + 1, m_owner->dataModel()->storeColumn(index.column()))))
         return;
     QStyledItemDelegate::setEditorData(editor, index);
 }
@@ -643,8 +657,9 @@ void ReportGrid::placeFooter()
 
 int ReportGrid::widthShowingAllColumns() const
 {
-    return horizontalHeader()->length() + (verticalHeader()->isHidden() ? 0 : verticalHeader()->sizeHint().width())
-           + 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
+    return horizontalHeader()->length() +
+           (verticalHeader()->isHidden() ? 0 : verticalHeader()->sizeHint().width()) + 2 * frameWidth() +
+           style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
 }
 
 int ReportGrid::viewColumn(const QString& column) const

@@ -20,8 +20,10 @@ class Transaction;
 
 // The line editor of a text cell: it holds at most `width` GBK bytes and only
 // characters GBK can encode. A keystroke that would break either is refused
-// with a beep; a refused paste says why, naming the column, because a paste
-// that silently does nothing looks like a broken clipboard.
+// with a beep and a tip under the cell saying why (a masked password shows no
+// characters, so a refused key would look like a lost one); a refused paste
+// says why in a message, naming the column, because a paste that silently
+// does nothing looks like a broken clipboard.
 class GbkLineEdit : public QLineEdit
 {
     Q_OBJECT
@@ -33,14 +35,20 @@ public:
     // Inserts the clipboard's text at the cursor, or refuses it with a
     // message; true when inserted.
     bool pasteChecked();
+    // Why the last refused key was refused, as the tip showed it.
+    const QString& refusal() const { return m_refusal; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void explainRefusal();
+
     int m_width;
     QString m_caption;
+    QString m_typed; // the text of the key being handled
+    QString m_refusal;
 };
 
 class ReportGrid;

@@ -21,6 +21,9 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <thread>
 
 using namespace qv;
 
@@ -399,6 +402,14 @@ TEST(BackupCommand, RefusesWithAReasonAndWritesNothing)
              writeFile(QDir(dir).filePath(QStringLiteral("ledger.db")), QByteArray(4096, 'x'));
          },
          1, "不是 SQLite 数据库文件"},
+        {"the ledger is an empty file", "[database]\ndbms=SQLite\ndatabase=ledger.db\n",
+         [](const QString& dir) { writeFile(QDir(dir).filePath(QStringLiteral("ledger.db")), {}); }, 1,
+         "不是本程序的账本：缺少账本的表 czr"},
+        {"the ledger lacks a table", "[database]\ndbms=SQLite\ndatabase=ledger.db\n",
+         [](const QString& dir) {
+             changeFile(QDir(dir).filePath(QStringLiteral("ledger.db")), QStringLiteral("DROP TABLE pym"));
+         },
+         1, "不是本程序的账本：缺少账本的表 pym"},
         {"the ledger file is missing", "[database]\ndbms=SQLite\ndatabase=gone.db\n", [](const QString&) {},
          1, "找不到账本文件"},
         {"no pb.ini", nullptr, [](const QString&) {}, 2, "pb.ini"},
@@ -427,6 +438,57 @@ TEST(BackupCommand, RefusesWithAReasonAndWritesNothing)
         EXPECT_EQ(digest(out), before);
         EXPECT_FALSE(QFile::exists(out + QStringLiteral("-journal")));
     }
+}
+
+// What a copy cut short leaves (the program killed while it waits for a
+// writer) must never carry the backup's name: the copy takes the name only
+// once it is complete.
+TEST(BackupCopy, AnUnfinishedCopyNeverCarriesTheBackupsName)
+{
+    test::TestLedger ledger(QStringLiteral("SQLite"));
+    QString error;
+    ASSERT_TRUE(ledger.create(error)) << error.toStdString();
+    ledger.sqlca().disconnect();
+    const QDir dir(ledger.workDir());
+    const QString source = dir.filePath(QStringLiteral("ledger.db"));
+    const QString target = dir.filePath(QStringLiteral("copy.db"));
+    const QStringList before = dir.entryList(QDir::Files | QDir::Hidden);
+
+    // Another program holds the ledger's write lock: the copy waits for it.
+    {
+        QSqlDatabase writer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+        writer.setDatabaseName(source);
+        ASSERT_TRUE(writer.open());
+        QSqlQuery lock(writer);
+        ASSERT_TRUE(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+
+        BackupResult result;
+        std::thread copy([&] { result = backupSqliteDatabase(source, target); });
+        QStringList during;
+        for (int waited = 0; waited < 5000 && during.isEmpty(); waited += 20) {
+            QThread::msleep(20);
+            for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+                if (!before.contains(name) && !name.startsWith(QStringLiteral("ledger.db")))
+                    during << name;
+        }
+        EXPECT_FALSE(during.isEmpty()) << "the copy has started";
+        for (const QString& name : during)
+            EXPECT_FALSE(name.endsWith(QStringLiteral(".db")) || name.startsWith(QStringLiteral("copy.db-")))
+                << name.toStdString();
+        EXPECT_FALSE(QFile::exists(target));
+
+        ASSERT_TRUE(lock.exec(QStringLiteral("ROLLBACK")));
+        copy.join();
+        ASSERT_TRUE(result.ok) << result.error.toStdString();
+        lock = QSqlQuery();
+        writer.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    EXPECT_EQ(checkLedgerFile(target), std::nullopt);
+    QStringList after = before;
+    after << QStringLiteral("copy.db");
+    after.sort();
+    EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden), after) << "nothing left beside the copy";
 }
 
 } // namespace

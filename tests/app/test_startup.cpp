@@ -65,6 +65,11 @@ TEST(StartUp, EachUnusableProfileOrLedgerIsNamedUnderCannotConnectAndOpensNoWind
          QStringLiteral("not a database")},
         {"[database]\ndbms=SQLite\ndatabase=sub\n", QStringLiteral("不能打开账本文件 %1/sub"),
          QStringLiteral("sub")},
+        // SQLite opens these; they are still no ledger.
+        {"[database]\ndbms=SQLite\ndatabase=empty.db\n",
+         QStringLiteral("账本文件 %1/empty.db 不是本程序的账本"), QStringLiteral("缺少账本的表 czr")},
+        {"[database]\ndbms=SQLite\ndatabase=notes.db\n",
+         QStringLiteral("账本文件 %1/notes.db 不是本程序的账本"), QStringLiteral("缺少账本的表 czr")},
         {QByteArray("\0\0\x13garbage", 10), QStringLiteral("配置文件 %1/pb.ini 已损坏"), QString()},
         {"[database]\ndbms=PostgreSQL\nservername=127.0.0.1:1\ndatabase=ledger\nlogid=nobody\n",
          QStringLiteral("不能连接数据库服务器 127.0.0.1:1 上的数据库“ledger”（用户 nobody）"),
@@ -76,6 +81,15 @@ TEST(StartUp, EachUnusableProfileOrLedgerIsNamedUnderCannotConnectAndOpensNoWind
         if (!c.profile.isNull())
             writeFile(dir.filePath(QStringLiteral("pb.ini")), c.profile);
         writeFile(dir.filePath(QStringLiteral("notes.txt")), QByteArray(4096, 'x'));
+        writeFile(dir.filePath(QStringLiteral("empty.db")), {});
+        {
+            Transaction other;
+            other.DBMS = QStringLiteral("SQLite");
+            other.Database = dir.filePath(QStringLiteral("notes.db"));
+            ASSERT_TRUE(other.connect(Transaction::OpenMode::CreateSQLiteFile));
+            ASSERT_EQ(other.execute(QStringLiteral("CREATE TABLE notes (id integer, body text)")), 0);
+            ASSERT_TRUE(other.commit());
+        }
         QDir(dir.path()).mkdir(QStringLiteral("sub"));
         Transaction t;
         StartUp s;

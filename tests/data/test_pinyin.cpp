@@ -39,6 +39,7 @@ TEST(PinyinInitials, WalksTheNameCharacterByCharacter)
         {QStringLiteral("张A"), QStringLiteral("za")},
         {QStringLiteral("a张三"), QStringLiteral("azs")},
         {QStringLiteral("王2明"), QStringLiteral("w2m")},
+        {QStringLiteral("Liz张"), QStringLiteral("lizz")}, // z, the last letter, is a letter too
         // Blanks, punctuation, full-width and unencodable characters are "?".
         {QStringLiteral("张 三"), QStringLiteral("z?s")},
         {QStringLiteral("张·三"), QStringLiteral("z?s")},

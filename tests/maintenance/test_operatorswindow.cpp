@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolTip>
 
 using namespace qv;
 using qv::test::click;
@@ -35,14 +36,17 @@ protected:
     {
         LedgerTest::SetUp();
         m_boxes = &installScriptedMessageBoxes();
-        ledger().exec(QStringLiteral("INSERT INTO czr (code, name, password) VALUES ('0001', '李会计', 'abc123')"));
+        ledger().exec(
+            QStringLiteral("INSERT INTO czr (code, name, password) VALUES ('0001', '李会计', 'abc123')"));
     }
 
     auto openWindow() { return test::showWindow<OperatorsWindow>(sqlca()); }
 
     int operators(const char* where = "1=1")
     {
-        return ledger().scalar(QStringLiteral("SELECT count(*) FROM czr WHERE ") + QLatin1String(where)).toInt();
+        return ledger()
+            .scalar(QStringLiteral("SELECT count(*) FROM czr WHERE ") + QLatin1String(where))
+            .toInt();
     }
 
     ScriptedMessageBoxes* m_boxes = nullptr;
@@ -128,6 +132,7 @@ TEST_P(OperatorsWindowTest, RowLeftEmptyAtASaveIsStoredOnceTypedInto)
     m_boxes->clear();
     typeInto(w->grid(), 3, "code", QStringLiteral("0002"));
     typeInto(w->grid(), 3, "name", QStringLiteral("王出纳"));
+    typeInto(w->grid(), 3, "password", QStringLiteral("pw"));
     click(*w, "cb_3");
     EXPECT_EQ(m_boxes->texts(), (QStringList{QStringLiteral("数据保存成功!")}));
     EXPECT_EQ(operators("code = '0002'"), 1);
@@ -158,6 +163,7 @@ TEST_P(OperatorsWindowTest, DuplicateCodeIsRefusedAndNothingStored)
             const long row = w->grid()->rowCount();
             typeInto(w->grid(), row, "code", QStringLiteral("0009"));
             typeInto(w->grid(), row, "name", QString::fromUtf8(name));
+            typeInto(w->grid(), row, "password", QStringLiteral("pw"));
         }
         for (int a : c.answers)
             m_boxes->queueAnswer(a);
@@ -175,9 +181,10 @@ TEST_P(OperatorsWindowTest, DuplicateCodeIsRefusedAndNothingStored)
     }
 }
 
-// What the database would take but the login could not use is named
-// before anything is written.
-TEST_P(OperatorsWindowTest, BadCodeOrPasswordIsNamed)
+// What the database would take but the login could not use is named, with
+// its row, before anything is written: with one operator a password that
+// cannot be typed again would lock everybody out.
+TEST_P(OperatorsWindowTest, BadCodeNameOrPasswordIsNamedWithItsRow)
 {
     struct Case
     {
@@ -192,7 +199,12 @@ TEST_P(OperatorsWindowTest, BadCodeOrPasswordIsNamed)
         {"code of two characters in four bytes", "code", QStringLiteral("张三"), QStringLiteral("代码")},
         {"code with a blank", "code", QStringLiteral("70 3"), QStringLiteral("代码")},
         {"password too wide", "password", QStringLiteral("12345678901"), QStringLiteral("密码")},
+        {"password with a blank after", "password", QStringLiteral("pw "), QStringLiteral("密码")},
+        {"password with a blank before", "password", QStringLiteral(" pw"), QStringLiteral("密码")},
+        {"empty password", "password", QString(), QStringLiteral("密码")},
+        {"blank password", "password", QStringLiteral("  "), QStringLiteral("密码")},
         {"name too wide", "name", QStringLiteral("一二三四五六"), QStringLiteral("姓名")},
+        {"empty name", "name", QString(), QStringLiteral("姓名")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -201,14 +213,42 @@ TEST_P(OperatorsWindowTest, BadCodeOrPasswordIsNamed)
         DataStore& store = w->grid()->store();
         click(*w, "cb_1");
         store.setItem(3, QStringLiteral("code"), QStringLiteral("0003"));
+        store.setItem(3, QStringLiteral("name"), QStringLiteral("王出纳"));
+        store.setItem(3, QStringLiteral("password"), QStringLiteral("pw"));
         store.setItem(3, QString::fromLatin1(c.column), c.value.isEmpty() ? QVariant() : QVariant(c.value));
         click(*w, "cb_3");
         ASSERT_EQ(m_boxes->shown().size(), 1);
-        EXPECT_TRUE(m_boxes->texts().front().contains(c.named)) << m_boxes->texts().front().toStdString();
+        const QString text = m_boxes->texts().front();
+        EXPECT_EQ(m_boxes->shown().front().icon, Icon::StopSign);
+        EXPECT_TRUE(text.contains(c.named) && text.contains(QStringLiteral("第3行"))) << text.toStdString();
         EXPECT_EQ(operators(), 2);
         m_boxes->queueAnswer(2);
         w->close();
     }
+}
+
+// A code stored by other means is not the window's to judge: it no longer
+// blocks saving other rows. A key the password cell refuses says why.
+TEST_P(OperatorsWindowTest, StoredOddCodeSavesAndARefusedKeySaysWhy)
+{
+    ledger().exec(QStringLiteral("INSERT INTO czr (code, name, password) VALUES ('01', '旧系统', 'x')"));
+    auto w = openWindow();
+    ReportGrid* dw = w->grid();
+    const long row = dw->store().findText(QStringLiteral("code"), QStringLiteral("0001"), 1, dw->rowCount());
+    typeInto(dw, row, "name", QStringLiteral("李出纳"));
+    click(*w, "cb_3");
+    EXPECT_EQ(m_boxes->texts(), (QStringList{QStringLiteral("数据保存成功!")}));
+
+    auto* editor = qobject_cast<GbkLineEdit*>(openCell(dw, row, "password"));
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    test::typeKeys(editor, QStringLiteral("12345678901"));
+    EXPECT_EQ(editor->text(), QStringLiteral("1234567890"));
+    EXPECT_TRUE(editor->refusal().contains(QStringLiteral("密码")) &&
+                editor->refusal().contains(QStringLiteral("10")))
+        << editor->refusal().toStdString();
+    EXPECT_EQ(QToolTip::text(), editor->refusal());
+    dw->acceptText();
 }
 
 TEST_P(OperatorsWindowTest, LastOperatorCannotBeDeleted)
@@ -228,6 +268,8 @@ TEST_P(OperatorsWindowTest, LastOperatorCannotBeDeleted)
     // Keeping one is enough.
     m_boxes->clear();
     typeInto(w->grid(), 1, "code", QStringLiteral("0005"));
+    typeInto(w->grid(), 1, "name", QStringLiteral("王出纳"));
+    typeInto(w->grid(), 1, "password", QStringLiteral("pw"));
     click(*w, "cb_3");
     EXPECT_EQ(m_boxes->texts(), (QStringList{QStringLiteral("数据保存成功!")}));
     EXPECT_EQ(operators(), 1);

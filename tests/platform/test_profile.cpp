@@ -36,7 +36,8 @@ TEST(Profile, MissingFileOrKeyGivesTheDefault)
     writeAll(path, "[database]\ndbms=SQLite\n");
     EXPECT_EQ(profilestring(path, QStringLiteral("other"), QStringLiteral("ver"), QStringLiteral("1.0.0")),
               QStringLiteral("1.0.0"));
-    EXPECT_EQ(profilestring(path, QStringLiteral("DATABASE"), QStringLiteral("DBMS"), {}), QStringLiteral("SQLite"));
+    EXPECT_EQ(profilestring(path, QStringLiteral("DATABASE"), QStringLiteral("DBMS"), {}),
+              QStringLiteral("SQLite"));
 }
 
 TEST(Profile, WritingOneKeyKeepsEverythingElse)
@@ -49,12 +50,21 @@ TEST(Profile, WritingOneKeyKeepsEverythingElse)
     ASSERT_EQ(setprofilestring(path, QStringLiteral("other"), QStringLiteral("CSH"), QStringLiteral("1")), 1);
     EXPECT_EQ(readAll(path), QByteArray(original).replace("csh=0", "csh=1"));
 
-    ASSERT_EQ(setprofilestring(path, QStringLiteral("database"), QStringLiteral("database"), QStringLiteral("a.db")), 1);
-    EXPECT_EQ(readAll(path), "; household ledger\r\n[Database]\r\nDBMS = SQLite\r\nLogPassWord=x\r\ndatabase=a.db\r\n\r\n"
-                             "[other]\r\ncsh=1\r\nver=2.3\r\n");
+    ASSERT_EQ(setprofilestring(path, QStringLiteral("database"), QStringLiteral("database"),
+                               QStringLiteral("a.db")),
+              1);
+    EXPECT_EQ(readAll(path),
+              "; household ledger\r\n[Database]\r\nDBMS = SQLite\r\nLogPassWord=x\r\ndatabase=a.db\r\n\r\n"
+              "[other]\r\ncsh=1\r\nver=2.3\r\n");
 
     ASSERT_EQ(setprofilestring(path, QStringLiteral("new"), QStringLiteral("k"), QStringLiteral("v")), 1);
     EXPECT_TRUE(readAll(path).endsWith("ver=2.3\r\n\r\n[new]\r\nk=v\r\n"));
+
+    // A last line without its line break is a line all the same.
+    writeAll(path, "[other]\ncsh=0");
+    ASSERT_EQ(setprofilestring(path, QStringLiteral("other"), QStringLiteral("ver"), QStringLiteral("2.4")),
+              1);
+    EXPECT_EQ(readAll(path), "[other]\ncsh=0\nver=2.4");
 }
 
 TEST(Profile, GbkAndUtf8FilesReadAndStayInTheirEncoding)
@@ -64,13 +74,16 @@ TEST(Profile, GbkAndUtf8FilesReadAndStayInTheirEncoding)
     QStringEncoder toGbk("GBK");
     const QByteArray gbkBytes = toGbk.encode(QStringLiteral("[other]\nname=人情往来\nver=1.0\n"));
     writeAll(path, gbkBytes);
-    EXPECT_EQ(profilestring(path, QStringLiteral("other"), QStringLiteral("name"), {}), QStringLiteral("人情往来"));
-    ASSERT_EQ(setprofilestring(path, QStringLiteral("other"), QStringLiteral("ver"), QStringLiteral("2.0")), 1);
+    EXPECT_EQ(profilestring(path, QStringLiteral("other"), QStringLiteral("name"), {}),
+              QStringLiteral("人情往来"));
+    ASSERT_EQ(setprofilestring(path, QStringLiteral("other"), QStringLiteral("ver"), QStringLiteral("2.0")),
+              1);
     QStringEncoder toGbk2("GBK");
     EXPECT_EQ(readAll(path), toGbk2.encode(QStringLiteral("[other]\nname=人情往来\nver=2.0\n")));
 
     writeAll(path, QStringLiteral("[other]\nname=人情往来\n").toUtf8());
-    EXPECT_EQ(profilestring(path, QStringLiteral("other"), QStringLiteral("name"), {}), QStringLiteral("人情往来"));
+    EXPECT_EQ(profilestring(path, QStringLiteral("other"), QStringLiteral("name"), {}),
+              QStringLiteral("人情往来"));
 }
 
 TEST(Profile, DamagedOrUnreadableFilesAreReportedAndNeverOverwritten)
@@ -81,7 +94,8 @@ TEST(Profile, DamagedOrUnreadableFilesAreReportedAndNeverOverwritten)
     ProfileFile damaged(path);
     EXPECT_EQ(damaged.load(), ProfileFile::Status::Damaged);
     EXPECT_FALSE(damaged.errorString().isEmpty());
-    EXPECT_EQ(setprofilestring(path, QStringLiteral("other"), QStringLiteral("csh"), QStringLiteral("1")), -1);
+    EXPECT_EQ(setprofilestring(path, QStringLiteral("other"), QStringLiteral("csh"), QStringLiteral("1")),
+              -1);
     EXPECT_EQ(readAll(path).size(), 19);
 
     QDir(dir.path()).mkdir(QStringLiteral("adir"));

@@ -15,14 +15,16 @@
 #include "platform/reportexport.h"
 #include "platform/reportgrid.h"
 
-#include <QSet>
 #include <QApplication>
 #include <QChart>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLegendMarker>
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 
 using namespace qv;
@@ -134,6 +136,12 @@ TEST(ReportTotals, SumsCountsConditionsAndTextsFormOneLineUnderTheirColumns)
     EXPECT_EQ(line[3].text, QStringLiteral("笔数 4"));
 
     EXPECT_EQ(totalSum(store, received), Money::fromCents(15000)) << "only the rows the condition takes";
+    TotalDef given = received;
+    given.where = [](const DataStore& s, long r) {
+        return s.getItemMoney(r, QStringLiteral("je")) < Money();
+    };
+    store.deleteRow(4);
+    EXPECT_EQ(totalSum(store, given), Money::fromCents(-8000)) << "the only row taken is the last";
     received.kind = TotalKind::Count;
     EXPECT_EQ(totalCount(store, received), 2);
 
@@ -266,6 +274,44 @@ TEST(ReportExport, CsvAndXlsxHoldCaptionsRowsAsShownAndTheTotalsLast)
     EXPECT_FALSE(exportTable(table, dir.filePath(QStringLiteral("no/such/dir/x.xlsx")), &error));
 }
 
+// A workbook is written beside its name and takes the name only once it is
+// whole: a failed export keeps the earlier file and leaves nothing behind.
+TEST(ReportExport, AFailedWorkbookKeepsTheEarlierFileAndLeavesNoOtherFile)
+{
+    DataStore store(giftsDef());
+    fill(store, {{"张三", "亲戚", "100", "20030105"}});
+    const ReportTable good = tableFromStore(store);
+    ReportTable refused = good;
+    refused.rows[0][0] = QString(40000, QLatin1Char('x')); // past what a cell holds
+    QTemporaryDir dir;
+    auto files = [&dir] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
+    auto bytes = [](const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QString xlsx = dir.filePath(QStringLiteral("gifts.xlsx"));
+    QString error;
+    ASSERT_TRUE(exportTable(good, xlsx, &error)) << error.toStdString();
+    ASSERT_TRUE(QFile::setPermissions(xlsx, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadUser | QFileDevice::WriteUser));
+    const QByteArray before = bytes(xlsx);
+
+    EXPECT_FALSE(exportTable(refused, xlsx, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("32767"))) << error.toStdString();
+    EXPECT_EQ(bytes(xlsx), before);
+    EXPECT_FALSE(exportTable(refused, dir.filePath(QStringLiteral("new.xlsx")), &error));
+    EXPECT_EQ(files(), QStringList{QStringLiteral("gifts.xlsx")});
+
+    // A good export replaces the earlier file whole, with its permissions.
+    store.setItem(1, QStringLiteral("xm"), QStringLiteral("李四"));
+    ASSERT_TRUE(exportTable(tableFromStore(store), xlsx, &error)) << error.toStdString();
+    EXPECT_EQ(qv::test::readFirstSheet(xlsx)->rows[1][0].text, QStringLiteral("李四"));
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    EXPECT_EQ(QFileInfo(xlsx).permissions() & (ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther),
+              ownerOnly);
+    EXPECT_EQ(files(), QStringList{QStringLiteral("gifts.xlsx")});
+}
+
 TEST(ReportExport, ChartsExportTheirSlicesWithAmountAndShare)
 {
     ChartData chart;
@@ -368,8 +414,8 @@ TEST(ChartWidget, ManySlicesKeepTheirNamesAndDistinctColours)
         for (int c = 0; c < count; ++c) {
             const QString name = data.categories[c];
             // A legend beside the pie shows about ten names; the rest would be cut off.
-            const bool inLegend = count <= 10 && widget.chart()->legend()->isVisible() && markers.value(c)
-                                  && markers[c]->label() == name;
+            const bool inLegend = count <= 10 && widget.chart()->legend()->isVisible() && markers.value(c) &&
+                                  markers[c]->label() == name;
             EXPECT_TRUE(inLegend || pie->slices()[c]->label().startsWith(name))
                 << count << " slices: " << name.toStdString() << " cannot be named";
             colours.insert(pie->slices()[c]->color().rgb());
