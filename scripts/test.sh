@@ -5,7 +5,12 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 
 "$top/scripts/deps.sh" test
-"$top/scripts/build.sh" -DQUORVEL_BUILD_TESTS=ON -DQUORVEL_BUILD_BENCH=ON
+"$top/scripts/build.sh" build -DQUORVEL_BUILD_TESTS=ON -DQUORVEL_BUILD_BENCH=ON
+# The same tests once more, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer: a heap fault or undefined behaviour then fails
+# a test even where the program would have run on by luck.
+"$top/scripts/build.sh" build-asan -DQUORVEL_BUILD_TESTS=ON -DQUORVEL_BUILD_BENCH=OFF \
+    -DQUORVEL_SANITIZE=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
 
 # A throw-away PostgreSQL cluster on a Unix socket in a temporary directory.
 pgbin="$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n1)"
@@ -42,3 +47,9 @@ fi
 
 cd "$top/build"
 ctest --output-on-failure --timeout 900 "$@"
+
+# Qt and the font libraries keep some memory until the process ends; only
+# faults count, not what is left at exit.
+cd "$top/build-asan"
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --output-on-failure --timeout 1800 "$@"
