@@ -45,6 +45,14 @@ QLabel* blueLabel(QWidget* parent, const char* name, const QString& text, const 
 
 } // namespace
 
+LoginWindow::~LoginWindow()
+{
+    // Going, the window hides and its fields lose the focus; the look-up
+    // they would start must not run in a window half torn down.
+    m_code->disconnect(this);
+    m_password->disconnect(this);
+}
+
 LoginWindow::LoginWindow(Transaction& transaction, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_sqlca(transaction)
 {

@@ -128,7 +128,12 @@ GiftForm::GiftForm(const GiftFormConfig& config, Transaction& transaction, QWidg
     resetInput();
 }
 
-GiftForm::~GiftForm() = default;
+GiftForm::~GiftForm()
+{
+    // Going, the form hides and the name field loses the focus; the history
+    // look-up that would start must not run in a form half torn down.
+    m_name->disconnect(this);
+}
 
 void GiftForm::buildControls()
 {
