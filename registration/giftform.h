@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/giftstore.h"
 #include "platform/money.h"
 
 #include <QDateTime>
@@ -43,9 +44,9 @@ struct GiftFormConfig
 
 const GiftFormConfig& giftFormConfig(GiftKind kind);
 
-// The registration form: one gift record per save, inserted into rqwlb and
-// committed. The record number is the moment the form proposed it, read from
-// the clock when the form opens and on "下一个".
+// The registration form: one gift record per save, stored and committed by
+// the gift store. The number shown is the moment the form opened or "下一个"
+// was pressed, until a save shows the number the record was stored under.
 class GiftForm : public QWidget
 {
     Q_OBJECT
@@ -78,19 +79,18 @@ private:
     void setSaved(bool saved);
     QString newRecordNumber() const;
     static QString recordNumber(const QDateTime& moment);
-    bool isNumberTaken(const QString& number);
-    QString freeNumber();
     void onPicked(const PickedContact& contact);
     // The person's exchanges under the fields; `force` reads them again for
     // the same name, after a save.
     void showHistory(bool force = false);
-    bool confirmNotADuplicate(const QString& name, Money stored, const QString& giftDate);
+    bool confirmNotADuplicate(const Gift& gift);
     bool confirmTypedName(const QString& name);
     bool refuse(const QString& text);
 
     GiftFormConfig m_config;
     Transaction& m_transaction;
     Clock m_clock;
+    GiftStore m_store;
     bool m_focusedOnce = false;
     QList<QWidget*> m_tabOrder;
 
