@@ -388,13 +388,14 @@ bool Transaction::commit()
         return true;
     }
     QSqlDatabase db = database();
-    if (!db.commit()) {
+    const bool answered = m_loseCommitAnswer < 0 ? db.rollback() : db.commit();
+    if (!answered) {
         fail(db.lastError(), QStringLiteral("COMMIT"));
         noteIfLost(SQLErrText);
         return false;
     }
-    if (m_loseCommitAnswer) {
-        m_loseCommitAnswer = false;
+    if (m_loseCommitAnswer != 0) {
+        m_loseCommitAnswer = 0;
         db.close();
         m_lost = true;
         m_inTransaction = false;

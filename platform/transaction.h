@@ -91,9 +91,10 @@ public:
     bool lastFailureWasBusy() const;
 
     // For tests of what follows an unanswered commit: the next commit is
-    // done by the database and then reported as failed with the connection
-    // lost, as when the line drops while the answer is on its way.
-    void loseNextCommitAnswer() { m_loseCommitAnswer = true; }
+    // reported as failed with the connection lost, as when the line drops
+    // while the answer is on its way. `done` says whether the database
+    // committed (the answer was lost) or rolled back (the request was).
+    void loseNextCommitAnswer(bool done = true) { m_loseCommitAnswer = done ? 1 : -1; }
 
     // Embedded SQL. Values are always bound, never spliced. `?` placeholders.
     // INSERT, UPDATE, DELETE (and DDL): 0 or -1; SQLNRows holds the rows hit.
@@ -147,7 +148,7 @@ private:
     bool m_inTransaction = false;
     bool m_lost = false;
     bool m_transactionCut = false;
-    bool m_loseCommitAnswer = false;
+    int m_loseCommitAnswer = 0; // 1 after the commit, -1 instead of it
 };
 
 // The global connection of the application.
