@@ -400,6 +400,7 @@ bool Transaction::runBegin()
         return false;
     }
     m_inTransaction = true;
+    m_statementsInTransaction = 0;
     return true;
 }
 
@@ -462,12 +463,21 @@ bool Transaction::rollback()
 
 std::optional<QSqlQuery> Transaction::run(const QString& sql, const QVariantList& values)
 {
-    const bool alone = !m_inTransaction;
+    // A statement outside a transaction, or the first of one, left nothing
+    // behind when it failed, so it may run once more on a new connection.
+    // (ODBC begins without a word to the server: its first statement is
+    // where a loss shows.)
+    const bool began = m_inTransaction;
+    const bool alone = !began || m_statementsInTransaction == 0;
     auto query = runOnce(sql, values);
-    // A statement outside a transaction left nothing behind when it failed,
-    // so it may run once more on a new connection.
-    if (!query && alone && !m_transactionCut && (m_lost || !database().isOpen()))
-        query = runOnce(sql, values);
+    if (!query && alone && (m_lost || !database().isOpen())) {
+        if (began)
+            m_transactionCut = false;
+        if (!m_transactionCut && (!began || begin()))
+            query = runOnce(sql, values);
+    }
+    if (m_inTransaction)
+        ++m_statementsInTransaction;
     return query;
 }
 

@@ -148,6 +148,7 @@ private:
     bool m_inTransaction = false;
     bool m_lost = false;
     bool m_transactionCut = false;
+    int m_statementsInTransaction = 0;
     int m_loseCommitAnswer = 0; // 1 after the commit, -1 instead of it
 };
 
