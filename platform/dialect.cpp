@@ -56,6 +56,11 @@ QString Dialect::likeIgnoringCase(const QString& column) const
     }
 }
 
+QString Dialect::takeTurns() const
+{
+    return m_dbms == Dbms::PostgreSQL ? QStringLiteral("SELECT pg_advisory_xact_lock(?)") : QString();
+}
+
 QString Dialect::schemaResource() const
 {
     switch (m_dbms) {

@@ -26,6 +26,12 @@ public:
     // that zs and ZS find the same contacts on every database.
     QString likeIgnoringCase(const QString& column) const;
 
+    // A statement that makes the writers holding one key (bound as its one
+    // value) take turns until their transactions end. Empty where the write
+    // transaction already does (SQLite takes the write lock as it begins) or
+    // the server is not known (ODBC): there a clash is tried again.
+    QString takeTurns() const;
+
     // The DDL file in the resources for this database.
     QString schemaResource() const;
 

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QThread>
 
 #include <QSqlDriver>
 
@@ -91,7 +92,10 @@ Transaction::~Transaction()
         QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-QSqlDatabase Transaction::database() const { return QSqlDatabase::database(m_connectionName, false); }
+QSqlDatabase Transaction::database() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
 
 bool Transaction::isConnected() const
 {
@@ -149,13 +153,25 @@ bool Transaction::ensureOpen(const QString& statement)
 {
     if (!QSqlDatabase::contains(m_connectionName))
         return fail(QStringLiteral("数据库没有连接"), statement);
+    const QString cut =
+        QStringLiteral("与数据库服务器的连接在事务进行中断开，这个事务已经作废：请先回滚，再重做");
     if (m_transactionCut)
-        return fail(
-            QStringLiteral("与数据库服务器的连接在事务进行中断开，这个事务已经作废：请先回滚，再重做"),
-            statement);
-    if (!m_lost)
-        return database().isOpen() || fail(QStringLiteral("数据库没有连接"), statement);
+        return fail(cut, statement);
     QSqlDatabase db = database();
+    if (!m_lost) {
+        if (db.isOpen())
+            return true;
+        // Only this object closes the connection it opened, and then removes
+        // it: closed and still here means the driver met the server gone, in
+        // a statement whose failure did not show it (one without values) or
+        // later. It is a loss like any other.
+        m_lost = true;
+        if (m_inTransaction) {
+            m_inTransaction = false;
+            m_transactionCut = true;
+            return fail(cut, statement);
+        }
+    }
     db.close();
     if (!db.open())
         return fail(lostText(errorText(db.lastError())), statement);
@@ -164,8 +180,46 @@ bool Transaction::ensureOpen(const QString& statement)
     return true;
 }
 
+bool Transaction::lastFailureWasBusy() const
+{
+    if (SQLCode != -1 || SQLState.isEmpty())
+        return false;
+    if (m_dialect.dbms() == Dbms::SQLite) {
+        // SQLITE_BUSY and SQLITE_LOCKED, plain or extended.
+        bool ok = false;
+        const int code = SQLState.toInt(&ok) & 0xff;
+        return ok && (code == 5 || code == 6);
+    }
+    // Serialisation failure, deadlock, lock not available.
+    return SQLState.startsWith(QLatin1String("40")) || SQLState == QLatin1String("55P03");
+}
+
+#ifdef QUORVEL_SQLITE_NATIVE_READ
+namespace {
+
+sqlite3* nativeSqlite(const QSqlDatabase& db);
+
+// SQLite's own wait sleeps longer the longer a writer has waited, up to a
+// tenth of a second, while a desk that just saved asks again at once: under
+// steady saving the longest waiter kept losing until its time was up. Asking
+// every millisecond gives every waiter the same chance.
+int waitForTheLedger(void*, int calls)
+{
+    if (calls >= 3000)
+        return 0;
+    QThread::usleep(1000);
+    return 1;
+}
+
+} // namespace
+#endif
+
 void Transaction::afterOpen(QSqlDatabase& db)
 {
+#ifdef QUORVEL_SQLITE_NATIVE_READ
+    if (sqlite3* handle = nativeSqlite(db))
+        sqlite3_busy_handler(handle, waitForTheLedger, nullptr);
+#endif
     if (m_dialect.dbms() == Dbms::PostgreSQL) {
         // The ledger's texts are Unicode on the wire whatever the server's
         // locale; GBK limits are checked by the program.
@@ -178,8 +232,16 @@ bool Transaction::fail(const QString& text, const QString& statement)
 {
     SQLCode = -1;
     SQLErrText = text;
+    SQLState.clear();
     SQLNRows = 0;
     lastStatement = statement;
+    return false;
+}
+
+bool Transaction::fail(const QSqlError& error, const QString& statement)
+{
+    fail(errorText(error), statement);
+    SQLState = error.nativeErrorCode().trimmed();
     return false;
 }
 
@@ -187,6 +249,7 @@ void Transaction::succeed(const QString& statement)
 {
     SQLCode = 0;
     SQLErrText.clear();
+    SQLState.clear();
     lastStatement = statement;
 }
 
@@ -197,9 +260,11 @@ bool Transaction::connectSQLite(QSqlDatabase& db, OpenMode mode)
     const QFileInfo file(QDir::current(), Database);
     if (mode == OpenMode::ExistingOnly) {
         if (!file.exists())
-            return fail(QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(file.absoluteFilePath())));
+            return fail(
+                QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(file.absoluteFilePath())));
         if (!file.isFile())
-            return fail(QStringLiteral("%1 不是数据库文件").arg(QDir::toNativeSeparators(file.absoluteFilePath())));
+            return fail(
+                QStringLiteral("%1 不是数据库文件").arg(QDir::toNativeSeparators(file.absoluteFilePath())));
     }
     db.setDatabaseName(file.absoluteFilePath());
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
@@ -214,6 +279,7 @@ bool Transaction::connectSQLite(QSqlDatabase& db, OpenMode mode)
         db.close();
         return fail(QStringLiteral("%1：%2").arg(QDir::toNativeSeparators(file.absoluteFilePath()), text));
     }
+    afterOpen(db);
     return true;
 }
 
@@ -224,7 +290,8 @@ bool Transaction::connect(OpenMode mode)
     const Dbms dbms = Dialect::parseDbms(DBMS);
     if (dbms == Dbms::Unknown) {
         if (DBMS.trimmed().isEmpty())
-            return fail(QStringLiteral("没有指定数据库接口：pb.ini 的 [database] 中缺少 dbms（可用 SQLite、PostgreSQL 或 ODBC）"));
+            return fail(QStringLiteral(
+                "没有指定数据库接口：pb.ini 的 [database] 中缺少 dbms（可用 SQLite、PostgreSQL 或 ODBC）"));
         return fail(QStringLiteral("不认识的数据库接口“%1”：dbms 应为 SQLite、PostgreSQL 或 ODBC").arg(DBMS));
     }
     const QString driver = Dialect::qtDriver(dbms);
@@ -301,15 +368,39 @@ bool Transaction::begin()
 {
     if (m_inTransaction)
         return true;
-    if (!ensureOpen(QStringLiteral("BEGIN")))
+    if (runBegin())
+        return true;
+    // Nothing had begun, so nothing is lost by beginning on a new connection.
+    return !m_transactionCut && (m_lost || !database().isOpen()) && runBegin();
+}
+
+bool Transaction::runBegin()
+{
+    const QString statement = QStringLiteral("BEGIN");
+    if (!ensureOpen(statement))
         return false;
     QSqlDatabase db = database();
-    if (!db.transaction()) {
-        fail(errorText(db.lastError()), QStringLiteral("BEGIN"));
+    bool ok = false;
+    QSqlError error;
+    if (m_dialect.dbms() == Dbms::SQLite) {
+        // A deferred transaction reads first and asks for the write lock
+        // later; when another desk holds it then, SQLite refuses at once
+        // instead of waiting, as reading under a lock it cannot upgrade would
+        // deadlock. Asking at the start waits in the busy timeout instead.
+        QSqlQuery query(db);
+        ok = query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        error = query.lastError();
+    } else {
+        ok = db.transaction();
+        error = db.lastError();
+    }
+    if (!ok) {
+        fail(error, statement);
         noteIfLost(SQLErrText);
         return false;
     }
     m_inTransaction = true;
+    m_statementsInTransaction = 0;
     return true;
 }
 
@@ -324,9 +415,19 @@ bool Transaction::commit()
         return true;
     }
     QSqlDatabase db = database();
-    if (!db.commit()) {
-        fail(errorText(db.lastError()), QStringLiteral("COMMIT"));
+    const bool answered = m_loseCommitAnswer < 0 ? db.rollback() : db.commit();
+    if (!answered) {
+        fail(db.lastError(), QStringLiteral("COMMIT"));
         noteIfLost(SQLErrText);
+        return false;
+    }
+    if (m_loseCommitAnswer != 0) {
+        m_loseCommitAnswer = 0;
+        db.close();
+        m_lost = true;
+        m_inTransaction = false;
+        m_transactionCut = true;
+        fail(lostText(QStringLiteral("(no answer to COMMIT)")), QStringLiteral("COMMIT"));
         return false;
     }
     m_inTransaction = false;
@@ -347,7 +448,7 @@ bool Transaction::rollback()
     QSqlDatabase db = database();
     m_inTransaction = false;
     if (!db.rollback()) {
-        fail(errorText(db.lastError()), QStringLiteral("ROLLBACK"));
+        fail(db.lastError(), QStringLiteral("ROLLBACK"));
         noteIfLost(SQLErrText);
         // Either way nothing of the transaction remains.
         if (m_lost) {
@@ -361,6 +462,26 @@ bool Transaction::rollback()
 }
 
 std::optional<QSqlQuery> Transaction::run(const QString& sql, const QVariantList& values)
+{
+    // A statement outside a transaction, or the first of one, left nothing
+    // behind when it failed, so it may run once more on a new connection.
+    // (ODBC begins without a word to the server: its first statement is
+    // where a loss shows.)
+    const bool began = m_inTransaction;
+    const bool alone = !began || m_statementsInTransaction == 0;
+    auto query = runOnce(sql, values);
+    if (!query && alone && (m_lost || !database().isOpen())) {
+        if (began)
+            m_transactionCut = false;
+        if (!m_transactionCut && (!began || begin()))
+            query = runOnce(sql, values);
+    }
+    if (m_inTransaction)
+        ++m_statementsInTransaction;
+    return query;
+}
+
+std::optional<QSqlQuery> Transaction::runOnce(const QString& sql, const QVariantList& values)
 {
     if (!ensureOpen(sql))
         return std::nullopt;
@@ -378,7 +499,11 @@ std::optional<QSqlQuery> Transaction::run(const QString& sql, const QVariantList
         ok = query.exec();
     }
     if (!ok) {
-        fail(errorText(query.lastError()), sql);
+        const QSqlError error = query.lastError();
+        // The driver may close a connection it found dead only as the failed
+        // query is let go.
+        query = QSqlQuery();
+        fail(error, sql);
         noteIfLost(SQLErrText);
         return std::nullopt;
     }

@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
@@ -52,6 +53,9 @@ public:
     // Result of the last operation: 0 success, 100 no row, -1 error.
     long SQLCode = 0;
     QString SQLErrText;
+    // The database's own code for the last failure (SQLSTATE on PostgreSQL
+    // and ODBC, the result code on SQLite); empty after a success.
+    QString SQLState;
     qint64 SQLNRows = 0;
     QString lastStatement; // the SQL that SQLCode refers to, for diagnostics
 
@@ -72,12 +76,25 @@ public:
     bool inTransaction() const { return m_inTransaction; }
 
     // A server connection can go away under the program (the server
-    // restarted, the network dropped). The statement that finds out fails
-    // with a text saying so; the next one reconnects before it runs. A
-    // transaction the loss cut off is gone: every statement fails until the
-    // caller has rolled back, so that half of a save is never committed
-    // through the new connection.
+    // restarted, the network dropped), and the driver may close it without
+    // a failed statement of ours having shown it. A statement outside a
+    // transaction that meets a closed or broken connection reconnects once
+    // and runs again; when that fails too it says so, and the next statement
+    // tries again. A transaction the loss cut off is gone: every statement
+    // fails until the caller has rolled back, so that half of a save is
+    // never committed through the new connection. A commit that fails with
+    // the connection lost may have been done by the server all the same.
     bool connectionLost() const { return m_lost; }
+
+    // The last failure was another writer holding the database (SQLite's
+    // lock, a PostgreSQL lock or serialisation conflict): worth trying again.
+    bool lastFailureWasBusy() const;
+
+    // For tests of what follows an unanswered commit: the next commit is
+    // reported as failed with the connection lost, as when the line drops
+    // while the answer is on its way. `done` says whether the database
+    // committed (the answer was lost) or rolled back (the request was).
+    void loseNextCommitAnswer(bool done = true) { m_loseCommitAnswer = done ? 1 : -1; }
 
     // Embedded SQL. Values are always bound, never spliced. `?` placeholders.
     // INSERT, UPDATE, DELETE (and DDL): 0 or -1; SQLNRows holds the rows hit.
@@ -104,18 +121,24 @@ public:
     QSqlDatabase database() const;
     QString connectionName() const { return m_connectionName; }
 
-    // Opens the write transaction if none is open; used by every writer.
+    // Opens the write transaction if none is open; used by every writer. On
+    // SQLite it takes the write lock at once, so that two writers never both
+    // read and then find that only one of them may write.
     bool begin();
 
 private:
     bool fail(const QString& text, const QString& statement = {});
+    bool fail(const QSqlError& error, const QString& statement);
     void succeed(const QString& statement);
     std::optional<QSqlQuery> run(const QString& sql, const QVariantList& values);
     bool connectSQLite(QSqlDatabase& db, OpenMode mode);
     void afterOpen(QSqlDatabase& db);
     // Before a statement: fails on a cut transaction, reconnects once after
-    // a loss outside a transaction.
+    // a loss outside a transaction, including a connection the driver closed
+    // without our knowing.
     bool ensureOpen(const QString& statement);
+    bool runBegin();
+    std::optional<QSqlQuery> runOnce(const QString& sql, const QVariantList& values);
     // After a failure: when the connection itself went away, records the
     // loss and says so in SQLErrText above the driver's text.
     void noteIfLost(const QString& driverText);
@@ -125,6 +148,8 @@ private:
     bool m_inTransaction = false;
     bool m_lost = false;
     bool m_transactionCut = false;
+    int m_statementsInTransaction = 0;
+    int m_loseCommitAnswer = 0; // 1 after the commit, -1 instead of it
 };
 
 // The global connection of the application.

@@ -4,11 +4,11 @@
 #include "gifthistory.h"
 
 #include "data/contactpicker.h"
+#include "data/giftstore.h"
 #include "data/lookups.h"
 #include "data/personname.h"
 #include "platform/datastore.h"
 #include "platform/dateedit.h"
-#include "platform/gbktext.h"
 #include "platform/messagebox.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
@@ -28,13 +28,6 @@ namespace {
 const QString kTitle = QStringLiteral("提示");
 const QString kDefaultReason = QStringLiteral("升职");
 const QString kDefaultObject = QStringLiteral("本人");
-
-// Column widths of rqwlb in GBK bytes.
-constexpr int kNameWidth = 16;
-constexpr int kCategoryWidth = 16;
-constexpr int kReasonWidth = 10;
-constexpr int kObjectWidth = 10;
-constexpr int kGoodsWidth = 16;
 
 // The forms were drawn in 宋体; where it is missing, a Song-style CJK face
 // keeps the look, and any Chinese face keeps the captions readable.
@@ -104,7 +97,8 @@ const GiftFormConfig& giftFormConfig(GiftKind kind)
 
 GiftForm::GiftForm(const GiftFormConfig& config, Transaction& transaction, QWidget* parent, Clock clock)
     : EditableWindow(parent), m_config(config), m_transaction(transaction),
-      m_clock(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); }))
+      m_clock(clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); })),
+      m_store(transaction, m_clock)
 {
     setObjectName(m_config.objectName);
     setWindowTitle(m_config.title);
@@ -289,26 +283,7 @@ QString GiftForm::newRecordNumber() const
 
 QString GiftForm::recordNumber(const QDateTime& moment)
 {
-    return moment.toString(QStringLiteral("yyMMddHHmmss"));
-}
-
-bool GiftForm::isNumberTaken(const QString& number)
-{
-    // A failed look counts as free: the insert then tells the real reason.
-    QVariantList row;
-    return m_transaction.selectInto(QStringLiteral("SELECT 1 FROM rqwlb WHERE xtbh = ?"), {number}, row) == 0;
-}
-
-QString GiftForm::freeNumber()
-{
-    // The number is a moment; the first free second from now on keeps it one.
-    QDateTime moment = m_clock();
-    QString number = recordNumber(moment);
-    for (int tries = 0; tries < 3600 && isNumberTaken(number); ++tries) {
-        moment = moment.addSecs(1);
-        number = recordNumber(moment);
-    }
-    return number;
+    return GiftStore::numberAt(moment);
 }
 
 void GiftForm::onPicked(const PickedContact& contact)
@@ -336,14 +311,14 @@ void GiftForm::showHistory(bool force)
     m_historyName = history ? name : QString();
 }
 
-bool GiftForm::confirmNotADuplicate(const QString& name, Money stored, const QString& giftDate)
+bool GiftForm::confirmNotADuplicate(const Gift& gift)
 {
-    const auto same = findSameGift(m_transaction, name, m_config.kindText, stored, giftDate);
+    const auto same = m_store.findSame(gift);
     if (!same)
         return true;
     const QString text =
         QStringLiteral("可能重复：%1已有一笔同样的%2 %3 元（系统编号 %4，%5 %6）。\n仍要存档吗？")
-            .arg(name, m_config.kindText, same->amount.format(u"#,##0.00"), same->xtbh,
+            .arg(gift.name, m_config.kindText, same->amount.format(u"#,##0.00"), same->xtbh,
                  m_config.giftDateLabel, displayDate(same->sq));
     return messagebox(kTitle, text, Icon::Question, Buttons::YesNo, 2) == 1;
 }
@@ -375,20 +350,15 @@ bool GiftForm::refuse(const QString& text)
 
 int GiftForm::save()
 {
-    const QString name = personName(m_name->text());
-    const QString category = m_category->text();
-    const QString reason = m_reason->currentText();
-    const QString object = m_object->currentText();
-    const QString goods = m_goods->text();
-    const QString occasionDate = storedDate(m_occasionDate);
-    const QString giftDate = storedDate(m_giftDate);
-
-    if (name.isEmpty()) {
-        refuse(QStringLiteral("姓名不能为空！"));
-        return 0;
-    }
-    if (!confirmTypedName(name))
-        return 0;
+    Gift gift;
+    gift.name = personName(m_name->text());
+    gift.category = m_category->text();
+    gift.kind = m_config.kindText;
+    gift.reason = m_reason->currentText();
+    gift.object = m_object->currentText();
+    gift.goods = m_goods->text();
+    gift.occasionDate = storedDate(m_occasionDate);
+    gift.giftDate = storedDate(m_giftDate);
 
     const auto entered = m_amount->amount();
     if (!entered) {
@@ -401,64 +371,33 @@ int GiftForm::save()
         refuse(QStringLiteral("%1不能为负数！").arg(m_config.amountLabel));
         return 0;
     }
-    if (entered->isZero()) {
-        refuse(m_config.zeroMessage);
+    gift.amount = m_config.sign < 0 ? -*entered : *entered;
+    // The name first, then the amount, then the widths: the ledger's own
+    // checks, before any question is asked about a gift it would refuse.
+    if (const auto problem = GiftStore::check(gift)) {
+        refuse(*problem);
         return 0;
     }
-
-    const struct
-    {
-        const QString& text;
-        int width;
-        QString caption;
-    } fields[] = {
-        {name, kNameWidth, QStringLiteral("姓名")},
-        {category, kCategoryWidth, QStringLiteral("关系分类")},
-        {reason, kReasonWidth, m_config.reasonLabel},
-        {object, kObjectWidth, QStringLiteral("发生对象")},
-        {goods, kGoodsWidth, QStringLiteral("等价物品")},
-    };
-    for (const auto& field : fields) {
-        if (const auto problem = gbk::checkField(field.text, field.width, field.caption)) {
-            refuse(*problem);
-            return 0;
-        }
-    }
+    if (!confirmTypedName(gift.name))
+        return 0;
 
     // The field shows the name as it is stored.
-    if (m_name->text() != name)
-        m_name->setText(name);
-    const Money stored = m_config.sign < 0 ? -*entered : *entered;
-    if (!confirmNotADuplicate(name, stored, giftDate))
+    if (m_name->text() != gift.name)
+        m_name->setText(gift.name);
+    if (!confirmNotADuplicate(gift))
         return 0;
-    const QVariant none(QMetaType::fromType<QString>());
-    // The number was proposed when the form opened; a form saved in the same
-    // second, or this one left open for a while, may have stored it since.
-    // The record then takes the next free number instead of being refused.
-    QString number = m_number->text();
-    for (int attempt = 1;; ++attempt) {
-        if (isNumberTaken(number)) {
-            number = freeNumber();
-            m_number->setText(number);
-        }
-        const int code = m_transaction.execute(
-            QStringLiteral("INSERT INTO rqwlb (xtbh, xm, fw, lx, sy, dx, je, wp, sj, sq, bm, dh, yd, hj, dz) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            {number, name, category, m_config.kindText, reason, object, stored.toSqlValue(), goods,
-             occasionDate, giftDate, none, none, none, none, none});
-        // A commit the database refuses is as much a failed save as a refused
-        // insert: the operator must not be told the record is stored.
-        if (code == 0 && m_transaction.commit())
-            break;
-        const QString why = m_transaction.SQLErrText;
-        m_transaction.rollback();
-        // On a shared ledger another desk may have taken the number between
-        // the look and the insert; that alone is no reason to fail.
-        if (attempt < 3 && isNumberTaken(number))
-            continue;
-        messagebox(kTitle, withReason(QStringLiteral("数据保存出错!"), why), Icon::StopSign);
+    const GiftSaveResult result = m_store.save(gift);
+    if (result.status == GiftSaveResult::Status::Refused) {
+        refuse(result.error);
+        return 0;
+    }
+    if (!result.saved()) {
+        messagebox(kTitle, withReason(QStringLiteral("数据保存出错!"), result.error), Icon::StopSign);
         return -1;
     }
+    // The number proposed on opening was the moment then; the record holds
+    // the one chosen as it was stored.
+    m_number->setText(result.number);
     messagebox(kTitle, QStringLiteral("数据保存成功!"), Icon::Information);
     setSaved(true);
     showHistory(true);

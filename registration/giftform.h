@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/giftstore.h"
 #include "platform/editablewindow.h"
 #include "platform/money.h"
 
@@ -44,10 +45,11 @@ struct GiftFormConfig
 
 const GiftFormConfig& giftFormConfig(GiftKind kind);
 
-// The registration form: one gift record per save, inserted into rqwlb and
-// committed. The record number is the moment the form proposed it, read from
-// the clock when the form opens and on "下一个". A gift typed and not yet
-// stored is asked about before the form closes, whichever way it closes.
+// The registration form: one gift record per save, stored and committed by
+// the gift store. The number shown is the moment the form opened or "下一个"
+// was pressed, until a save shows the number the record was stored under. A
+// gift typed and not yet stored is asked about before the form closes,
+// whichever way it closes.
 class GiftForm : public EditableWindow
 {
     Q_OBJECT
@@ -84,19 +86,18 @@ private:
     void setSaved(bool saved);
     QString newRecordNumber() const;
     static QString recordNumber(const QDateTime& moment);
-    bool isNumberTaken(const QString& number);
-    QString freeNumber();
     void onPicked(const PickedContact& contact);
     // The person's exchanges under the fields; `force` reads them again for
     // the same name, after a save.
     void showHistory(bool force = false);
-    bool confirmNotADuplicate(const QString& name, Money stored, const QString& giftDate);
+    bool confirmNotADuplicate(const Gift& gift);
     bool confirmTypedName(const QString& name);
     bool refuse(const QString& text);
 
     GiftFormConfig m_config;
     Transaction& m_transaction;
     Clock m_clock;
+    GiftStore m_store;
     bool m_focusedOnce = false;
     bool m_saved = false;
     QStringList m_blank; // typedFields() of the form as "下一个" left it

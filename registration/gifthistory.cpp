@@ -78,22 +78,4 @@ QString describeGiftHistory(const GiftHistory& history)
     return text;
 }
 
-std::optional<StoredGift> findSameGift(Transaction& transaction, const QString& name, const QString& kind,
-                                       Money stored, const QString& giftDate)
-{
-    // xm and sq lead the index; the amount is compared in cents so that a
-    // decimal column and a bound text meet exactly on every database.
-    const QString sql = QStringLiteral("SELECT xtbh, sq FROM rqwlb WHERE xm = ? AND sq = ? AND lx = ? "
-                                       "AND CAST(ROUND(je * 100) AS BIGINT) = ? ORDER BY xtbh DESC");
-    QVariantList row;
-    if (transaction.selectInto(sql, {name, giftDate, kind, stored.cents()}, row) != 0)
-        return std::nullopt;
-    StoredGift gift;
-    gift.xtbh = row.value(0).toString().trimmed();
-    gift.sq = row.value(1).toString().trimmed();
-    gift.lx = kind;
-    gift.amount = stored < Money() ? -stored : stored;
-    return gift;
-}
-
 } // namespace qv

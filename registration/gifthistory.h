@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/giftstore.h"
 #include "platform/money.h"
 
 #include <QString>
@@ -9,16 +10,6 @@
 namespace qv {
 
 class Transaction;
-
-// One stored gift, as the registration form mentions it.
-struct StoredGift
-{
-    QString xtbh;
-    QString lx;
-    Money amount; // as entered: positive for either kind
-    QString sq;   // yyyymmdd
-    QString sy;
-};
 
 // What a person has received from and given to the household so far.
 struct GiftHistory
@@ -39,11 +30,6 @@ std::optional<GiftHistory> readGiftHistory(Transaction& transaction, const QStri
 
 // The line the registration form shows under its fields.
 QString describeGiftHistory(const GiftHistory& history);
-
-// A stored record with the same name, kind, amount (as stored, signed) and
-// gift date, the newest first; nothing when there is none or the look fails.
-std::optional<StoredGift> findSameGift(Transaction& transaction, const QString& name, const QString& kind,
-                                       Money stored, const QString& giftDate);
 
 // yyyymmdd as the forms show a date: 2003年05月01日; other texts unchanged.
 QString displayDate(const QString& yyyymmdd);

@@ -227,6 +227,41 @@ TEST_P(GiftFormDb, ATakenRecordNumberGivesWayToTheNextFreeOne)
     EXPECT_EQ(rowCount(), 5);
 }
 
+// The line drops while the commit's answer is on its way: whether the
+// record is stored only the ledger knows, and it is asked, never given the
+// gift a second time.
+TEST_P(GiftFormDb, ACommitWhoseAnswerIsLostIsSettledByLookingNotBySavingAgain)
+{
+    for (bool done : {true, false}) {
+        SCOPED_TRACE(done ? "committed" : "not committed");
+        ledger().exec(QStringLiteral("DELETE FROM rqwlb"));
+        m_boxes->clear();
+        GiftForm& form = open(GiftKind::Received);
+        typeName(form, QStringLiteral("张三"));
+        typeAmount(form, QStringLiteral("300"));
+        sqlca().loseNextCommitAnswer(done);
+        press(form, "cb_1");
+        ASSERT_EQ(m_boxes->shown().size(), 1);
+        if (done) {
+            EXPECT_EQ(shownTexts(), QStringList{kSaved});
+            EXPECT_EQ(rowCount(), 1);
+            EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xtbh FROM rqwlb")).toString(),
+                      edit(form, "sle_1")->text());
+            EXPECT_TRUE(button(form, "cb_2")->isEnabled());
+            continue;
+        }
+        EXPECT_TRUE(
+            shownTexts().front().startsWith(kSaveFailed + QStringLiteral("\n与数据库服务器的连接已断开")))
+            << shownTexts().front().toStdString();
+        EXPECT_EQ(rowCount(), 0);
+        EXPECT_TRUE(button(form, "cb_1")->isEnabled());
+        EXPECT_EQ(edit(form, "sle_2")->text(), QStringLiteral("张三"));
+        press(form, "cb_1");
+        EXPECT_EQ(m_boxes->texts().last(), kSaved);
+        EXPECT_EQ(rowCount(), 1);
+    }
+}
+
 TEST_P(GiftFormDb, FaultyAmountsAreRefusedNeverChanged)
 {
     GiftForm& form = open(GiftKind::Given);
