@@ -20,6 +20,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLegendMarker>
 #include <QPieSeries>
 #include <QPieSlice>
@@ -391,6 +393,54 @@ TEST(ChartWidget, SlicesShowTheirShareAndTheLegendNamesThem)
 
     widget.setData({});
     EXPECT_TRUE(widget.chart()->series().isEmpty()) << "new data replaces the old chart";
+}
+
+// The shares of a reasons pie as a period gives them: big and tiny slices
+// side by side. Laid out at the window's size and at a smaller one, every
+// share is read whole on the pie or in the legend, and the tiny slices,
+// whose labels would run into their neighbours', keep off the pie.
+TEST(ChartWidget, EveryShareIsShownWholeAndSmallSlicesSayItInTheLegend)
+{
+    ChartData data;
+    data.title = QStringLiteral("收情·事由在收情总额中的比例");
+    data.categories = {QStringLiteral("结婚"), QStringLiteral("祝寿"), QStringLiteral("丧事"),
+                       QStringLiteral("升学"), QStringLiteral("生子"), QStringLiteral("乔迁"),
+                       QStringLiteral("生日"), QStringLiteral("其它")};
+    data.series = {{QString(),
+                    {Money::fromCents(1620000), Money::fromCents(1057000), Money::fromCents(2230000), Money(),
+                     Money::fromCents(800000), Money::fromCents(120000), Money::fromCents(2000000),
+                     Money::fromCents(300000)}}};
+    for (const QSize size : {QSize(372, 332), QSize(300, 240)}) {
+        ChartWidget widget;
+        widget.resize(size);
+        widget.setData(data);
+        widget.show();
+        QApplication::processEvents();
+        auto* pie = qobject_cast<QPieSeries*>(widget.chart()->series().value(0));
+        ASSERT_TRUE(pie);
+        // What the scene draws as text: the slice labels as laid out, cut
+        // short where they would not fit.
+        QStringList drawn;
+        for (QGraphicsItem* item : widget.chart()->scene()->items())
+            if (auto* text = dynamic_cast<QGraphicsTextItem*>(item); text && text->isVisible())
+                drawn << text->toPlainText();
+        const auto markers = widget.chart()->legend()->markers(pie);
+        for (int c = 0; c < data.categories.size(); ++c) {
+            const QString share = data.shareText(c);
+            const QPieSlice* slice = pie->slices()[c];
+            const bool onPie =
+                slice->isLabelVisible() && drawn.contains(slice->label()) && slice->label().endsWith(share);
+            const bool inLegend = widget.chart()->legend()->isVisible() && markers.value(c) &&
+                                  markers[c]->isVisible() &&
+                                  markers[c]->label() == data.categories[c] + QLatin1Char(' ') + share;
+            EXPECT_TRUE(onPie || inLegend) << size.width() << " px: " << share.toStdString() << " of "
+                                           << data.categories[c].toStdString() << " is not shown whole";
+            if (data.share(c) < 0.05) {
+                EXPECT_FALSE(slice->isLabelVisible())
+                    << data.categories[c].toStdString() << " is drawn on the pie";
+            }
+        }
+    }
 }
 
 // More reasons than the legend has room for: every slice can still be named
