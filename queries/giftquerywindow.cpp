@@ -113,7 +113,7 @@ GiftQueryWindow::GiftQueryWindow(GiftQueryConfig config, Transaction& transactio
     m_exit = button(QStringLiteral("退出"), "cb_3");
 
     placeControls();
-    m_export = addExportButton(m_print, [this] { return tableFromStore(m_dw1->store()); });
+    m_export = addExportButton(m_print, [this] { return rowsFromStore(m_dw1->store()); });
     if (!m_config.byPerson) // "退出" stood where "导出" now stands
         m_exit->move(m_export->geometry().right() + 1, m_exit->y());
 

@@ -29,6 +29,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 using namespace qv;
 using qv::test::LedgerTest;
 using qv::test::pdfText;
@@ -312,6 +314,64 @@ TEST(ReportExport, AFailedWorkbookKeepsTheEarlierFileAndLeavesNoOtherFile)
     EXPECT_EQ(QFileInfo(xlsx).permissions() & (ownerOnly | QFileDevice::ReadGroup | QFileDevice::ReadOther),
               ownerOnly);
     EXPECT_EQ(files(), QStringList{QStringLiteral("gifts.xlsx")});
+}
+
+// A long report is written a row at a time: the workbook holds its strings
+// in the rows (the form that keeps one row in memory), reads back whole,
+// reports its progress as it goes, and a stop keeps the earlier file.
+TEST(ReportExport, LongReportsAreWrittenRowByRowWithProgressAndCanBeStopped)
+{
+    DataStore store(giftsDef());
+    constexpr int kRows = 5000;
+    for (int i = 1; i <= kRows; ++i) {
+        const long r = store.insertRow(0);
+        store.setItem(r, QStringLiteral("xm"), QStringLiteral("客人%1").arg(i));
+        store.setItem(r, QStringLiteral("je"), QString::number(i));
+        store.setItem(r, QStringLiteral("sq"), QStringLiteral("20030105"));
+    }
+    QTemporaryDir dir;
+    for (const char* name : {"long.xlsx", "long.csv"}) {
+        SCOPED_TRACE(name);
+        const QString file = dir.filePath(QString::fromLatin1(name));
+        QList<long> reported;
+        QString error;
+        ASSERT_TRUE(exportRows(rowsFromStore(store), file, &error, [&](long done, long total) {
+            EXPECT_EQ(total, kRows);
+            reported << done;
+            return true;
+        })) << error.toStdString();
+        ASSERT_FALSE(reported.isEmpty()) << "no progress";
+        EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+        EXPECT_LE(reported.last(), kRows);
+
+        const QByteArray before = [&file] {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        store.setItem(1, QStringLiteral("xm"), QStringLiteral("改过"));
+        EXPECT_FALSE(exportRows(rowsFromStore(store), file, &error, [](long, long) { return false; }));
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before) << "a stopped export replaced the file";
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".part")),
+                  QStringList());
+        store.setItem(1, QStringLiteral("xm"), QStringLiteral("客人1"));
+    }
+    const QString xlsx = dir.filePath(QStringLiteral("long.xlsx"));
+    const auto zip = qv::test::readZip(xlsx);
+    ASSERT_TRUE(zip);
+    EXPECT_FALSE(zip->value(QStringLiteral("xl/worksheets/sheet1.xml")).contains("t=\"s\""))
+        << "strings were gathered in a shared table, the whole sheet in memory";
+    const auto sheet = qv::test::readFirstSheet(xlsx);
+    ASSERT_TRUE(sheet);
+    ASSERT_EQ(sheet->rows.size(), kRows + 2);
+    EXPECT_EQ(sheet->rows[1][0].text, QStringLiteral("客人1"));
+    EXPECT_EQ(sheet->rows[kRows][0].text, QStringLiteral("客人%1").arg(kRows));
+    EXPECT_DOUBLE_EQ(sheet->rows[kRows][3].text.toDouble(), kRows);
+    EXPECT_EQ(sheet->rows[kRows][4].text, QStringLiteral("2003年01月05日"));
+    EXPECT_DOUBLE_EQ(sheet->rows[kRows + 1][3].text.toDouble(), kRows * (kRows + 1) / 2.0);
+    ASSERT_GE(sheet->columnWidths.size(), 5);
+    EXPECT_GE(sheet->columnWidths[4], 14.0);
 }
 
 TEST(ReportExport, ChartsExportTheirSlicesWithAmountAndShare)
