@@ -15,9 +15,12 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <thread>
 
 namespace qv {
 
@@ -164,7 +167,7 @@ QByteArray csvField(const QString& text)
 }
 
 // How often the exporter reports, in rows.
-constexpr long kProgressEvery = 2000;
+constexpr long kProgressEvery = 500;
 
 QString cancelledText()
 {
@@ -382,7 +385,30 @@ bool writeXlsx(const ReportRows& table, const QString& fileName, QString* error,
     for (int c = 0; c < columns; ++c)
         worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c] + 2, nullptr);
 
-    const lxw_error result = workbook_close(book);
+    // Closing packs the whole sheet into the archive, seconds for a long
+    // report: it runs beside the caller, who goes on hearing of progress.
+    lxw_error result = LXW_NO_ERROR;
+    if (progress) {
+        std::atomic<bool> closed = false;
+        std::thread closer([&] {
+            result = workbook_close(book);
+            closed = true;
+        });
+        while (!closed) {
+            if (!progress(table.count, table.count))
+                cancelled = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        closer.join();
+    } else {
+        result = workbook_close(book);
+    }
+    if (cancelled) {
+        QFile::remove(working);
+        if (error)
+            *error = cancelledText();
+        return false;
+    }
     if (result != LXW_NO_ERROR || !refused.isEmpty()) {
         QFile::remove(working);
         if (error)
