@@ -45,6 +45,14 @@ QLabel* blueLabel(QWidget* parent, const char* name, const QString& text, const 
 
 } // namespace
 
+// Closing the window takes the focus from the code or password field, which
+// would commit it to a window already half destroyed.
+LoginWindow::~LoginWindow()
+{
+    m_code->disconnect(this);
+    m_password->disconnect(this);
+}
+
 LoginWindow::LoginWindow(Transaction& transaction, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_sqlca(transaction)
 {
