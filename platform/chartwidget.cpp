@@ -7,11 +7,14 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QFontMetricsF>
 #include <QLegendMarker>
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QVBoxLayout>
 #include <QValueAxis>
+
+#include <algorithm>
 
 namespace qv {
 
@@ -44,33 +47,80 @@ QColor categoryColour(int index)
 // own name, since a cut-off legend leaves slices no one can name.
 constexpr int kLegendRoom = 10;
 
+// Labels of neighbouring slices of at least this share keep apart even on
+// the smallest pie of a window; smaller slices say their share in the legend.
+constexpr double kLabelledShare = 0.10;
+
+// Room left between a label and the edge of the plot area, in pixels.
+constexpr double kLabelMargin = 10;
+
+bool isLabelled(const QPieSlice* slice)
+{
+    return slice->percentage() >= kLabelledShare;
+}
+
+// The chart cuts a label that reaches past its plot area. The pie is sized
+// so that the widest label still fits beside it on either side.
+void fitPieToLabels(QChart* chart, QPieSeries* pie)
+{
+    const QRectF area = chart->plotArea();
+    if (area.isEmpty())
+        return;
+    double labelWidth = 0;
+    double labelHeight = 0;
+    for (const QPieSlice* slice : pie->slices()) {
+        if (!slice->isLabelVisible())
+            continue;
+        const QFontMetricsF fm(slice->labelFont());
+        labelWidth = std::max(labelWidth, fm.horizontalAdvance(slice->label()));
+        labelHeight = std::max(labelHeight, fm.height());
+    }
+    const double reach = 1.0 + pie->slices().value(0)->labelArmLengthFactor();
+    const double across = labelWidth > 0 ? labelWidth + kLabelMargin : 0;
+    const double upDown = labelHeight > 0 ? labelHeight + kLabelMargin : 0;
+    const double radius =
+        std::max(10.0, std::min((area.width() / 2 - across) / reach, (area.height() / 2 - upDown) / reach));
+    pie->setPieSize(std::clamp(2 * radius / std::min(area.width(), area.height()), 0.2, 0.8));
+}
+
 void addPie(QChart* chart, const ChartData& data)
 {
     auto* pie = new QPieSeries;
-    // Room around the pie for the share labels outside it.
-    pie->setPieSize(0.55);
     QFont labelFont;
     labelFont.setPointSize(8);
     const bool namedSlices = data.categories.size() > kLegendRoom;
     for (int c = 0; c < data.categories.size(); ++c) {
         const Money value = data.series[0].values.value(c);
-        const QString label = namedSlices ? data.categories[c] + QLatin1Char(' ') + data.shareText(c)
-                                          : data.shareText(c);
+        const QString label =
+            namedSlices ? data.categories[c] + QLatin1Char(' ') + data.shareText(c) : data.shareText(c);
         auto* slice = pie->append(label, double(value.cents()) / 100.0);
-        slice->setLabelVisible(true);
         slice->setLabelPosition(QPieSlice::LabelOutside);
         slice->setLabelFont(labelFont);
         slice->setLabelArmLengthFactor(0.08);
         slice->setColor(categoryColour(c));
         slice->setBorderColor(Qt::white);
     }
+    // Percentages are known once every slice is in.
+    for (QPieSlice* slice : pie->slices())
+        slice->setLabelVisible(isLabelled(slice));
     chart->addSeries(pie);
-    // The slices say their share; the legend says what they are.
+
+    // The slices drawn with their share are named in the legend; the small
+    // ones, whose labels would run into each other, say their share there.
+    QFont legendFont = chart->legend()->font();
+    legendFont.setPointSize(namedSlices ? 7 : 8);
+    chart->legend()->setFont(legendFont);
     const auto markers = chart->legend()->markers(pie);
-    for (int c = 0; c < markers.size() && c < data.categories.size(); ++c)
-        markers[c]->setLabel(data.categories[c]);
+    for (int c = 0; c < markers.size() && c < data.categories.size(); ++c) {
+        const bool labelled = isLabelled(pie->slices()[c]);
+        markers[c]->setLabel(labelled ? data.categories[c]
+                                      : data.categories[c] + QLatin1Char(' ') + data.shareText(c));
+        // With more reasons than the legend holds, the named slices leave it
+        // to the ones that cannot carry a label.
+        markers[c]->setVisible(!(namedSlices && labelled));
+    }
     chart->legend()->setAlignment(Qt::AlignRight);
-    chart->legend()->setVisible(!namedSlices);
+    QObject::connect(chart, &QChart::plotAreaChanged, pie, [chart, pie] { fitPieToLabels(chart, pie); });
 }
 
 void addColumns(QChart* chart, const ChartData& data)

@@ -79,7 +79,13 @@ void DataStore::reset()
 
 long DataStore::retrieve(const QVariantList& arguments)
 {
+    return retrieve(arguments, {});
+}
+
+long DataStore::retrieve(const QVariantList& arguments, const std::function<bool(long rowsRead)>& progress)
+{
     m_error.clear();
+    m_cancelled = false;
     if (!m_tr) {
         m_error = QStringLiteral("没有连接数据库");
         return -1;
@@ -92,17 +98,24 @@ long DataStore::retrieve(const QVariantList& arguments)
     emit aboutToReset();
     clearRows();
     bool fits = true;
+    // The cursor cannot be closed from here: once stopped, the rest of the
+    // rows pass by unread.
     const int rc = m_tr->selectRows(bound->first, bound->second, [&](const ResultRow& cells) {
-        if (!fits || m_retrieved.rowCount() >= qsizetype(Row::kNoBase) || !m_retrieved.append(cells)) {
+        if (!fits || m_cancelled)
+            return;
+        if (m_retrieved.rowCount() >= qsizetype(Row::kNoBase) || !m_retrieved.append(cells)) {
             fits = false;
             return;
         }
         m_rows.push_back(Row{quint32(m_retrieved.rowCount() - 1), nullptr});
+        if (progress && m_rows.size() % kRetrieveBatch == 0 && !progress(long(m_rows.size())))
+            m_cancelled = true;
     });
-    if (rc != 0 || !fits) {
+    if (rc != 0 || !fits || m_cancelled) {
         clearRows();
-        m_error = rc != 0 ? m_tr->SQLErrText
-                          : QStringLiteral("%1 检索到的数据太多，无法全部放入内存").arg(m_def.name);
+        m_error = m_cancelled ? QStringLiteral("查询已取消")
+                  : rc != 0   ? m_tr->SQLErrText
+                            : QStringLiteral("%1 检索到的数据太多，无法全部放入内存").arg(m_def.name);
         emit didReset();
         return -1;
     }

@@ -47,6 +47,12 @@ public:
 
     // Replaces every row with the SELECT's result; the number of rows or -1.
     long retrieve(const QVariantList& arguments = {});
+    // The same, calling `progress` with the rows read so far after every
+    // batch of kRetrieveBatch rows; when it returns false the retrieve stops,
+    // leaves the store empty and returns -1 with wasCancelled() true.
+    static constexpr long kRetrieveBatch = 1000;
+    long retrieve(const QVariantList& arguments, const std::function<bool(long rowsRead)>& progress);
+    bool wasCancelled() const { return m_cancelled; }
     void reset();
 
     long rowCount() const { return long(m_rows.size()); }
@@ -143,6 +149,7 @@ private:
     Rows m_deleted;
     QList<SortKey> m_sort;
     QString m_error;
+    bool m_cancelled = false;
 };
 
 } // namespace qv

@@ -7,12 +7,21 @@
 #include <QBoxLayout>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <climits>
+
 namespace qv {
 
-bool exportWithDialog(const ReportTable& table, const QString& suggestedName)
+namespace {
+// An export quicker than this is over before a progress dialog would be read.
+constexpr int kShowProgressAfterMs = 400;
+} // namespace
+
+bool exportWithDialog(const ReportRows& table, const QString& suggestedName)
 {
     const QString suggested =
         suggestedName.isEmpty()
@@ -27,14 +36,27 @@ bool exportWithDialog(const ReportTable& table, const QString& suggestedName)
         file += QStringLiteral(".xlsx");
         // The dialog asked about the name as typed, not about this one.
         if (QFileInfo::exists(file) &&
-            messagebox(QStringLiteral("导出"), QStringLiteral("“%1”已存在，要替换它吗？").arg(file), Icon::Question,
-                       Buttons::YesNo, 2) != 1)
+            messagebox(QStringLiteral("导出"), QStringLiteral("“%1”已存在，要替换它吗？").arg(file),
+                       Icon::Question, Buttons::YesNo, 2) != 1)
             return false;
     }
     QString error;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool written = exportTable(table, file, &error);
-    QApplication::restoreOverrideCursor();
+    QProgressDialog progress(QStringLiteral("正在导出到“%1”……").arg(QFileInfo(file).fileName()),
+                             QStringLiteral("取消"), 0, int(std::min<long>(table.count, INT_MAX)),
+                             QApplication::activeWindow());
+    progress.setWindowTitle(QStringLiteral("导出"));
+    progress.setObjectName(QStringLiteral("exportProgress"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(kShowProgressAfterMs);
+    const bool written = exportRows(table, file, &error, [&progress](long done, long) {
+        // A modal progress dialog keeps the window painted as it goes.
+        progress.setValue(int(std::min<long>(done, INT_MAX)));
+        return !progress.wasCanceled();
+    });
+    const bool cancelled = progress.wasCanceled();
+    progress.reset();
+    if (!written && cancelled)
+        return false;
     if (!written) {
         messagebox(QStringLiteral("错误"), withReason(QStringLiteral("不能导出到“%1”").arg(file), error),
                    Icon::StopSign);
@@ -43,7 +65,7 @@ bool exportWithDialog(const ReportTable& table, const QString& suggestedName)
     return true;
 }
 
-QPushButton* addExportButton(QPushButton* printButton, std::function<ReportTable()> source)
+QPushButton* addExportButton(QPushButton* printButton, std::function<ReportRows()> source)
 {
     QWidget* parent = printButton->parentWidget();
     auto* button = new QPushButton(QStringLiteral("导出"), parent);
@@ -58,7 +80,7 @@ QPushButton* addExportButton(QPushButton* printButton, std::function<ReportTable
     QWidget::setTabOrder(printButton, button);
     QObject::connect(button, &QPushButton::clicked, button, [source = std::move(source)] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const ReportTable table = source();
+        const ReportRows table = source();
         QApplication::restoreOverrideCursor();
         exportWithDialog(table);
     });

@@ -4,13 +4,16 @@
 #include "datastore.h"
 #include "filedialog.h"
 #include "messagebox.h"
+#include "pdfunicode.h"
 #include "report.h"
 
 #include <QAction>
 #include <QChart>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPointer>
 #include <QPrintPreviewDialog>
@@ -101,6 +104,12 @@ PageLayout layOut(const DataStore& store, QPrinter& printer, const QFont& body, 
     return l;
 }
 
+// A file the PDF writer makes, not the preview's pages nor a printer.
+bool writesPdf(QPainter& p)
+{
+    return p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
+}
+
 QFont bodyFont(QPrinter& printer)
 {
     QFont f;
@@ -147,6 +156,7 @@ int printStore(const DataStore& store, QPrinter& printer, const PrintHeading& he
     QPainter p;
     if (!p.begin(&printer))
         return -1;
+    const bool toPdf = writesPdf(p);
     const double pad = l.rowHeight * 0.15;
     const QPen gridPen(Qt::black, std::max(1.0, printer.resolution() / 150.0));
     auto drawRow = [&](double y, const std::function<QString(int)>& text, const QColor& background,
@@ -216,6 +226,8 @@ int printStore(const DataStore& store, QPrinter& printer, const PrintHeading& he
                    Qt::AlignCenter, QStringLiteral("第 %1 页 共 %2 页").arg(page + 1).arg(l.pages));
     }
     p.end();
+    if (toPdf)
+        repairPdfCharacters(printer.outputFileName());
     return l.pages;
 }
 
@@ -249,12 +261,21 @@ void previewDocument(const Render& render, const QString& docName, QWidget* pare
         auto* savePdf = toolbar->addAction(QStringLiteral("另存为PDF"));
         savePdf->setObjectName(QStringLiteral("savePdf"));
         QObject::connect(savePdf, &QAction::triggered, dialog, [&render, &docName, dialog] {
-            const QString file =
+            QString file =
                 saveFileName(QStringLiteral("另存为PDF"), QString(), QStringLiteral("PDF (*.pdf)"));
             // The file dialog ran a loop of its own: the preview, and what it
             // shows, must still be there to be written.
             if (file.isEmpty() || !dialog)
                 return;
+            if (QFileInfo(file).suffix().isEmpty()) {
+                file += QStringLiteral(".pdf");
+                // The dialog asked about the name as typed, not about this one.
+                if (QFileInfo::exists(file) &&
+                    messagebox(QStringLiteral("另存为PDF"),
+                               QStringLiteral("“%1”已存在，要替换它吗？").arg(file), Icon::Question,
+                               Buttons::YesNo, 2) != 1)
+                    return;
+            }
             QString error;
             if (renderToPdf(render, docName, file, &error) < 0)
                 messagebox(QStringLiteral("错误"), error, Icon::StopSign);
@@ -319,7 +340,10 @@ int printChart(const ChartData& chart, QPrinter& printer, const PrintHeading& he
     if (qchart->layout())
         qchart->layout()->activate();
     scene.render(&p, target, QRectF(QPointF(0, 0), logical));
+    const bool toPdf = writesPdf(p);
     p.end();
+    if (toPdf)
+        repairPdfCharacters(printer.outputFileName());
     return 1;
 }
 

@@ -15,14 +15,27 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <system_error>
+#include <thread>
 
 namespace qv {
 
-ReportTable tableFromStore(const DataStore& store)
+ReportRows::ReportRows(ReportTable table)
+    : title(std::move(table.title)), captions(std::move(table.captions)), count(long(table.rows.size())),
+      totals(std::move(table.totals))
 {
-    ReportTable table;
+    row = [rows = std::make_shared<const QList<QVariantList>>(std::move(table.rows))](long index) {
+        return rows->value(index);
+    };
+}
+
+ReportRows rowsFromStore(const DataStore& store)
+{
+    ReportRows table;
     const ReportDef& def = store.definition();
     table.title = def.title.isEmpty() ? def.name : def.title;
     QList<int> shown;
@@ -31,8 +44,10 @@ ReportTable tableFromStore(const DataStore& store)
             shown << c;
             table.captions << def.columns[c - 1].caption;
         }
-    table.rows.reserve(store.rowCount());
-    for (long r = 1; r <= store.rowCount(); ++r) {
+    table.count = store.rowCount();
+    table.row = [&store, shown](long index) {
+        const ReportDef& def = store.definition();
+        const long r = index + 1;
         QVariantList row;
         row.reserve(shown.size());
         for (int c : shown) {
@@ -45,8 +60,8 @@ ReportTable tableFromStore(const DataStore& store)
                 row << cellText(store, r, c);
             }
         }
-        table.rows << row;
-    }
+        return row;
+    };
     const QList<TotalCell> line = totalsLine(store);
     if (!line.isEmpty()) {
         table.totals = QVariantList(shown.size(), QString());
@@ -66,6 +81,16 @@ ReportTable tableFromStore(const DataStore& store)
             }
         }
     }
+    return table;
+}
+
+ReportTable tableFromStore(const DataStore& store)
+{
+    const ReportRows rows = rowsFromStore(store);
+    ReportTable table{rows.title, rows.captions, {}, rows.totals};
+    table.rows.reserve(rows.count);
+    for (long i = 0; i < rows.count; ++i)
+        table.rows << rows.row(i);
     return table;
 }
 
@@ -141,7 +166,16 @@ QByteArray csvField(const QString& text)
     return t.toUtf8();
 }
 
-bool writeCsv(const ReportTable& table, const QString& fileName, QString* error)
+// How often the exporter reports, in rows.
+constexpr long kProgressEvery = 500;
+
+QString cancelledText()
+{
+    return QStringLiteral("导出已取消");
+}
+
+bool writeCsv(const ReportRows& table, const QString& fileName, QString* error,
+              const ExportProgress& progress)
 {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -171,8 +205,15 @@ bool writeCsv(const ReportTable& table, const QString& fileName, QString* error)
             out << (isMoney(v) || holdsInteger(v) ? plainText(v) : defusedText(v.toString()));
         return out;
     };
-    for (const QVariantList& row : table.rows)
-        writeLine(texts(row));
+    for (long i = 0; i < table.count; ++i) {
+        writeLine(texts(table.row(i)));
+        if (progress && (i + 1) % kProgressEvery == 0 && !progress(i + 1, table.count)) {
+            file.cancelWriting();
+            if (error)
+                *error = cancelledText();
+            return false;
+        }
+    }
     if (!table.totals.isEmpty())
         writeLine(texts(table.totals));
     if (!file.commit()) {
@@ -255,7 +296,8 @@ bool replaceWith(const QString& written, const QString& fileName, QString* error
     return false;
 }
 
-bool writeXlsx(const ReportTable& table, const QString& fileName, QString* error)
+bool writeXlsx(const ReportRows& table, const QString& fileName, QString* error,
+               const ExportProgress& progress)
 {
     const QDir folder = QFileInfo(fileName).absoluteDir();
     if (!folder.exists()) {
@@ -264,7 +306,13 @@ bool writeXlsx(const ReportTable& table, const QString& fileName, QString* error
         return false;
     }
     const QString working = workingName(fileName);
-    lxw_workbook* book = workbook_new(QFile::encodeName(working).constData());
+    // Rows go to the sheet's file as they are written, strings inline: the
+    // memory used stays that of one row whatever the report's length.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    const QByteArray tmpdir = QFile::encodeName(QDir::tempPath());
+    options.tmpdir = const_cast<char*>(tmpdir.constData());
+    lxw_workbook* book = workbook_new_opt(QFile::encodeName(working).constData(), &options);
     if (!book) {
         if (error)
             *error = QStringLiteral("不能创建文件");
@@ -319,14 +367,48 @@ bool writeXlsx(const ReportTable& table, const QString& fileName, QString* error
         captions << caption;
     writeRow(0, captions, true);
     lxw_row_t row = 1;
-    for (const QVariantList& cells : table.rows)
-        writeRow(row++, cells, false);
+    bool cancelled = false;
+    for (long i = 0; i < table.count && !cancelled; ++i) {
+        writeRow(row++, table.row(i), false);
+        if (progress && (i + 1) % kProgressEvery == 0 && !progress(i + 1, table.count))
+            cancelled = true;
+    }
+    if (cancelled) {
+        workbook_close(book);
+        QFile::remove(working);
+        if (error)
+            *error = cancelledText();
+        return false;
+    }
     if (!table.totals.isEmpty())
         writeRow(row, table.totals, true);
     for (int c = 0; c < columns; ++c)
         worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c] + 2, nullptr);
 
-    const lxw_error result = workbook_close(book);
+    // Closing packs the whole sheet into the archive, seconds for a long
+    // report: it runs beside the caller, who goes on hearing of progress.
+    lxw_error result = LXW_NO_ERROR;
+    if (progress) {
+        std::atomic<bool> closed = false;
+        std::thread closer([&] {
+            result = workbook_close(book);
+            closed = true;
+        });
+        while (!closed) {
+            if (!progress(table.count, table.count))
+                cancelled = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        closer.join();
+    } else {
+        result = workbook_close(book);
+    }
+    if (cancelled) {
+        QFile::remove(working);
+        if (error)
+            *error = cancelledText();
+        return false;
+    }
     if (result != LXW_NO_ERROR || !refused.isEmpty()) {
         QFile::remove(working);
         if (error)
@@ -344,11 +426,17 @@ bool writeXlsx(const ReportTable& table, const QString& fileName, QString* error
 
 bool exportTable(const ReportTable& table, const QString& fileName, QString* error)
 {
+    return exportRows(ReportRows(table), fileName, error);
+}
+
+bool exportRows(const ReportRows& table, const QString& fileName, QString* error,
+                const ExportProgress& progress)
+{
     switch (exportFormatFor(fileName)) {
     case ExportFormat::Xlsx:
-        return writeXlsx(table, fileName, error);
+        return writeXlsx(table, fileName, error, progress);
     case ExportFormat::Csv:
-        return writeCsv(table, fileName, error);
+        return writeCsv(table, fileName, error, progress);
     case ExportFormat::Unknown:
         break;
     }

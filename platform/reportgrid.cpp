@@ -473,9 +473,14 @@ long ReportGrid::retrieveDropDowns()
 
 long ReportGrid::retrieve(const QVariantList& arguments)
 {
+    return retrieve(arguments, {});
+}
+
+long ReportGrid::retrieve(const QVariantList& arguments, const std::function<bool(long rowsRead)>& progress)
+{
     if (auto* editor = m_delegate->openEditor())
         closeEditor(editor, QAbstractItemDelegate::NoHint);
-    return m_store->retrieve(arguments);
+    return m_store->retrieve(arguments, progress);
 }
 
 long ReportGrid::getRow() const

@@ -112,6 +112,8 @@ public:
     long retrieveDropDowns();
 
     long retrieve(const QVariantList& arguments = {});
+    // With progress after every batch of rows, as DataStore::retrieve.
+    long retrieve(const QVariantList& arguments, const std::function<bool(long rowsRead)>& progress);
 
     long rowCount() const { return m_store->rowCount(); }
     // The current row, 1-based; 0 when there is none.

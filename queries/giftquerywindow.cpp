@@ -11,13 +11,22 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
 
+#include <memory>
+
 namespace qv {
+
+namespace {
+// How often a long query lets the window paint and hear "取消".
+constexpr qint64 kEventsEveryMs = 60;
+} // namespace
 
 GiftQueryConfig giftQueryConfig(const QString& windowName)
 {
@@ -113,7 +122,7 @@ GiftQueryWindow::GiftQueryWindow(GiftQueryConfig config, Transaction& transactio
     m_exit = button(QStringLiteral("退出"), "cb_3");
 
     placeControls();
-    m_export = addExportButton(m_print, [this] { return tableFromStore(m_dw1->store()); });
+    m_export = addExportButton(m_print, [this] { return rowsFromStore(m_dw1->store()); });
     if (!m_config.byPerson) // "退出" stood where "导出" now stands
         m_exit->move(m_export->geometry().right() + 1, m_exit->y());
 
@@ -175,9 +184,38 @@ long GiftQueryWindow::query()
         arguments << s_xm;
     arguments << s_d1 << s_d2;
 
+    // Between batches of rows a long read lets the window paint and the
+    // operator stop it; the progress dialog is modal, so nothing else can be
+    // started meanwhile.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastEvents = 0;
+    std::unique_ptr<QProgressDialog> progress;
+    auto onBatch = [&](long rowsRead) {
+        const qint64 now = clock.elapsed();
+        if (!progress) {
+            if (now < m_progressDelayMs)
+                return true;
+            progress = std::make_unique<QProgressDialog>(QString(), QStringLiteral("取消"), 0, 0, this);
+            progress->setObjectName(QStringLiteral("queryProgress"));
+            progress->setWindowTitle(m_config.title);
+            progress->setWindowModality(Qt::ApplicationModal);
+            progress->setMinimumDuration(0);
+            progress->show();
+        } else if (now - lastEvents < kEventsEveryMs) {
+            return true;
+        }
+        progress->setLabelText(QStringLiteral("正在查询，已读 %1 行……").arg(rowsRead));
+        QApplication::processEvents();
+        lastEvents = clock.elapsed();
+        return !progress->wasCanceled();
+    };
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const long rows = m_standby->retrieve(arguments);
+    const long rows = m_standby->retrieve(arguments, onBatch);
     QApplication::restoreOverrideCursor();
+    progress.reset();
+    if (rows < 0 && m_standby->store().wasCancelled())
+        return -1;
     if (rows < 0) {
         const QString reason = m_standby->store().errorText();
         messagebox(QStringLiteral("错误"), withReason(QStringLiteral("查询失败"), reason), Icon::StopSign);

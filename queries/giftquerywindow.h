@@ -50,8 +50,12 @@ public:
     const PrintHeading& heading() const { return m_heading; }
 
     // "查询": reads the period's gifts. A failed read says why and keeps the
-    // rows shown before; returns the number of rows or -1.
+    // rows shown before; returns the number of rows or -1. A read that runs
+    // longer than the progress delay shows how far it is in a dialog whose
+    // "取消" stops it, keeping the rows shown before too.
     long query();
+    // 0 shows the progress from the first batch of rows on.
+    void setProgressDelay(int ms) { m_progressDelayMs = ms; }
 
 private:
     void print();
@@ -59,6 +63,8 @@ private:
 
     GiftQueryConfig m_config;
     Transaction& m_tr;
+    // Under a quarter second, so the window is never left unpainted longer.
+    int m_progressDelayMs = 150;
     PrintHeading m_heading;
 
     QLabel* m_nameLabel = nullptr;     // st_1

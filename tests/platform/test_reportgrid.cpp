@@ -1,14 +1,16 @@
 #include "support/pdftext.h"
 #include "support/testledger.h"
 
-#include "platform/reportgrid.h"
+#include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
+#include "platform/reportgrid.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -311,7 +313,8 @@ TEST(ReportGridEditor, ARefusedCellSaysWhyNamingTheColumn)
     // An amount past the column says so, not that it is no amount.
     ColumnDef amount = text("je", "金额", 0, 300);
     amount.type = ColumnType::Money;
-    EXPECT_TRUE(cellRefusal(amount, QStringLiteral("1000000000000")).value_or(QString()).startsWith(u"金额太大"));
+    EXPECT_TRUE(
+        cellRefusal(amount, QStringLiteral("1000000000000")).value_or(QString()).startsWith(u"金额太大"));
     EXPECT_TRUE(cellRefusal(amount, QStringLiteral("12a")).value_or(QString()).startsWith(u"不是金额"));
 
     auto& boxes = installScriptedMessageBoxes();
@@ -418,6 +421,43 @@ TEST(Printing, AnEmptyReportIsOnePageAndAnUnwritableFileIsAnError)
     QString error;
     EXPECT_EQ(printStoreToPdf(store, dir.filePath(QStringLiteral("no/such/dir/x.pdf")), &error), -1);
     EXPECT_TRUE(error.contains(QStringLiteral("x.pdf")));
+}
+
+// A report saved through the preview's "另存为PDF" under a name typed without
+// an ending: the file gets ".pdf", and its text is searched and copied as the
+// characters the screen shows, not as the radicals fonts share glyphs with.
+TEST(Printing, SavedPdfReadsAsTheScreenShowsUnderANameEndingInPdf)
+{
+    DataStore store(giftsDef());
+    for (const char* name : {"人日月", "马车门", "黄龙见"}) {
+        const long r = store.insertRow(0);
+        store.setItem(r, QStringLiteral("xm"), QString::fromUtf8(name));
+        store.setItem(r, QStringLiteral("je"), QStringLiteral("10"));
+    }
+    QTemporaryDir dir;
+    auto& dialogs = installScriptedFileDialogs();
+    dialogs.queueAnswer(dir.filePath(QStringLiteral("wangxiao")));
+    setPreviewRunner([](QPrintPreviewDialog& dialog) {
+        dialog.findChild<QAction*>(QStringLiteral("savePdf"))->trigger();
+    });
+    printPreview(
+        store, nullptr,
+        {QStringLiteral("人情往来查询（所有）"), {QStringLiteral("日期：2003年01月01日 至 2003年12月31日")}});
+    setPreviewRunner({});
+    FileDialogService::install(nullptr);
+    const QString file = dir.filePath(QStringLiteral("wangxiao.pdf"));
+    ASSERT_TRUE(QFileInfo::exists(file))
+        << "saved as " << QDir(dir.path()).entryList(QDir::Files).join(u' ').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("wangxiao"))));
+
+    const QString text = qv::test::pdfTextAsWritten(file);
+    if (text.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    for (const char* expected : {"人情", "日期", "月", "至", "页", "人日月", "马车门", "黄龙见"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << " in " << text.toStdString();
+    for (QChar c : text)
+        EXPECT_FALSE(c.unicode() >= 0x2E80 && c.unicode() <= 0x2FDF)
+            << "radical U+" << QString::number(c.unicode(), 16).toStdString() << " in " << text.toStdString();
 }
 
 TEST(Printing, PreviewDrawsTheStoreOnTheSharedPrinter)

@@ -20,12 +20,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLegendMarker>
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QPushButton>
 #include <QSet>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 using namespace qv;
 using qv::test::LedgerTest;
@@ -312,6 +316,64 @@ TEST(ReportExport, AFailedWorkbookKeepsTheEarlierFileAndLeavesNoOtherFile)
     EXPECT_EQ(files(), QStringList{QStringLiteral("gifts.xlsx")});
 }
 
+// A long report is written a row at a time: the workbook holds its strings
+// in the rows (the form that keeps one row in memory), reads back whole,
+// reports its progress as it goes, and a stop keeps the earlier file.
+TEST(ReportExport, LongReportsAreWrittenRowByRowWithProgressAndCanBeStopped)
+{
+    DataStore store(giftsDef());
+    constexpr int kRows = 5000;
+    for (int i = 1; i <= kRows; ++i) {
+        const long r = store.insertRow(0);
+        store.setItem(r, QStringLiteral("xm"), QStringLiteral("客人%1").arg(i));
+        store.setItem(r, QStringLiteral("je"), QString::number(i));
+        store.setItem(r, QStringLiteral("sq"), QStringLiteral("20030105"));
+    }
+    QTemporaryDir dir;
+    for (const char* name : {"long.xlsx", "long.csv"}) {
+        SCOPED_TRACE(name);
+        const QString file = dir.filePath(QString::fromLatin1(name));
+        QList<long> reported;
+        QString error;
+        ASSERT_TRUE(exportRows(rowsFromStore(store), file, &error, [&](long done, long total) {
+            EXPECT_EQ(total, kRows);
+            reported << done;
+            return true;
+        })) << error.toStdString();
+        ASSERT_FALSE(reported.isEmpty()) << "no progress";
+        EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+        EXPECT_LE(reported.last(), kRows);
+
+        const QByteArray before = [&file] {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        store.setItem(1, QStringLiteral("xm"), QStringLiteral("改过"));
+        EXPECT_FALSE(exportRows(rowsFromStore(store), file, &error, [](long, long) { return false; }));
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before) << "a stopped export replaced the file";
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".part")),
+                  QStringList());
+        store.setItem(1, QStringLiteral("xm"), QStringLiteral("客人1"));
+    }
+    const QString xlsx = dir.filePath(QStringLiteral("long.xlsx"));
+    const auto zip = qv::test::readZip(xlsx);
+    ASSERT_TRUE(zip);
+    EXPECT_FALSE(zip->value(QStringLiteral("xl/worksheets/sheet1.xml")).contains("t=\"s\""))
+        << "strings were gathered in a shared table, the whole sheet in memory";
+    const auto sheet = qv::test::readFirstSheet(xlsx);
+    ASSERT_TRUE(sheet);
+    ASSERT_EQ(sheet->rows.size(), kRows + 2);
+    EXPECT_EQ(sheet->rows[1][0].text, QStringLiteral("客人1"));
+    EXPECT_EQ(sheet->rows[kRows][0].text, QStringLiteral("客人%1").arg(kRows));
+    EXPECT_DOUBLE_EQ(sheet->rows[kRows][3].text.toDouble(), kRows);
+    EXPECT_EQ(sheet->rows[kRows][4].text, QStringLiteral("2003年01月05日"));
+    EXPECT_DOUBLE_EQ(sheet->rows[kRows + 1][3].text.toDouble(), kRows * (kRows + 1) / 2.0);
+    ASSERT_GE(sheet->columnWidths.size(), 5);
+    EXPECT_GE(sheet->columnWidths[4], 14.0);
+}
+
 TEST(ReportExport, ChartsExportTheirSlicesWithAmountAndShare)
 {
     ChartData chart;
@@ -391,6 +453,54 @@ TEST(ChartWidget, SlicesShowTheirShareAndTheLegendNamesThem)
 
     widget.setData({});
     EXPECT_TRUE(widget.chart()->series().isEmpty()) << "new data replaces the old chart";
+}
+
+// The shares of a reasons pie as a period gives them: big and tiny slices
+// side by side. Laid out at the window's size and at a smaller one, every
+// share is read whole on the pie or in the legend, and the tiny slices,
+// whose labels would run into their neighbours', keep off the pie.
+TEST(ChartWidget, EveryShareIsShownWholeAndSmallSlicesSayItInTheLegend)
+{
+    ChartData data;
+    data.title = QStringLiteral("收情·事由在收情总额中的比例");
+    data.categories = {QStringLiteral("结婚"), QStringLiteral("祝寿"), QStringLiteral("丧事"),
+                       QStringLiteral("升学"), QStringLiteral("生子"), QStringLiteral("乔迁"),
+                       QStringLiteral("生日"), QStringLiteral("其它")};
+    data.series = {{QString(),
+                    {Money::fromCents(1620000), Money::fromCents(1057000), Money::fromCents(2230000), Money(),
+                     Money::fromCents(800000), Money::fromCents(120000), Money::fromCents(2000000),
+                     Money::fromCents(300000)}}};
+    for (const QSize size : {QSize(372, 332), QSize(300, 240)}) {
+        ChartWidget widget;
+        widget.resize(size);
+        widget.setData(data);
+        widget.show();
+        QApplication::processEvents();
+        auto* pie = qobject_cast<QPieSeries*>(widget.chart()->series().value(0));
+        ASSERT_TRUE(pie);
+        // What the scene draws as text: the slice labels as laid out, cut
+        // short where they would not fit.
+        QStringList drawn;
+        for (QGraphicsItem* item : widget.chart()->scene()->items())
+            if (auto* text = dynamic_cast<QGraphicsTextItem*>(item); text && text->isVisible())
+                drawn << text->toPlainText();
+        const auto markers = widget.chart()->legend()->markers(pie);
+        for (int c = 0; c < data.categories.size(); ++c) {
+            const QString share = data.shareText(c);
+            const QPieSlice* slice = pie->slices()[c];
+            const bool onPie =
+                slice->isLabelVisible() && drawn.contains(slice->label()) && slice->label().endsWith(share);
+            const bool inLegend = widget.chart()->legend()->isVisible() && markers.value(c) &&
+                                  markers[c]->isVisible() &&
+                                  markers[c]->label() == data.categories[c] + QLatin1Char(' ') + share;
+            EXPECT_TRUE(onPie || inLegend) << size.width() << " px: " << share.toStdString() << " of "
+                                           << data.categories[c].toStdString() << " is not shown whole";
+            if (data.share(c) < 0.05) {
+                EXPECT_FALSE(slice->isLabelVisible())
+                    << data.categories[c].toStdString() << " is drawn on the pie";
+            }
+        }
+    }
 }
 
 // More reasons than the legend has room for: every slice can still be named

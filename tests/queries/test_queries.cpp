@@ -23,10 +23,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -254,6 +256,51 @@ TEST_P(GiftQueries, AFailedQuerySaysWhyAndKeepsTheRowsShown)
         << m_boxes->shown()[0].text.toStdString();
     EXPECT_EQ(column(*w.grid(), "je"), QStringList{QStringLiteral("100.00")}) << "the previous rows stay";
     EXPECT_EQ(totalsLine(*w.grid()), QStringLiteral("共计：100.00元"));
+}
+
+// A query of many rows shows how far it is and can be stopped: a stopped
+// query keeps the rows and the total shown before, says nothing, and the
+// next one that runs to its end shows every row and then the total.
+TEST_P(GiftQueries, ALongQueryShowsProgressAndAStoppedOneKeepsTheRowsShown)
+{
+    add({{"张三", "收情", "100", "20030105"}});
+    constexpr int kMany = 2500; // a few batches of rows
+    ledger().exec(
+        QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, je, sq, sj, dx) "
+                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                       "SELECT CAST(200000000000 + i AS VARCHAR(12)), ?, ?, 2, ?, ?, ? FROM n"),
+        {kMany, QStringLiteral("李四"), QStringLiteral("收情"), QStringLiteral("20040105"),
+         QStringLiteral("20040105"), QStringLiteral("本人")});
+    GiftQueryWindow& w = openQuery("w_fwcx");
+    w.show();
+    setPeriod(w, "20030101", "20031231");
+    click(w, "cb_1");
+    ASSERT_EQ(w.grid()->store().rowCount(), 1);
+
+    w.setProgressDelay(0);
+    setPeriod(w, "20030101", "20041231");
+    QString shown;
+    QTimer::singleShot(0, &w, [&shown] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<QProgressDialog*>(top);
+                progress && progress->isVisible() && progress->objectName() == u"queryProgress") {
+                shown = progress->labelText();
+                for (auto* button : progress->findChildren<QPushButton*>())
+                    if (button->text() == u"取消")
+                        button->click();
+            }
+    });
+    EXPECT_EQ(w.query(), -1);
+    EXPECT_TRUE(shown.contains(QStringLiteral("已读"))) << "no progress was shown: " << shown.toStdString();
+    EXPECT_TRUE(m_boxes->shown().isEmpty()) << "a stop is not a failure";
+    EXPECT_EQ(column(*w.grid(), "je"), QStringList{QStringLiteral("100.00")}) << "the previous rows stay";
+    EXPECT_EQ(totalsLine(*w.grid()), QStringLiteral("共计：100.00元"));
+
+    EXPECT_EQ(w.query(), kMany + 1);
+    EXPECT_EQ(w.grid()->store().rowCount(), kMany + 1);
+    EXPECT_EQ(totalsLine(*w.grid()), QStringLiteral("共计：%1.00元").arg(100 + 2 * kMany));
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<QProgressDialog*>(top) && top->isVisible()) << "the progress stays open";
 }
 
 TEST_P(GiftQueries, ThePickerCopiesOnlyTheName)
