@@ -54,7 +54,6 @@ public:
 protected:
     bool hasUnsavedChanges() override;
     bool saveBeforeClose() override { return save(); }
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
