@@ -40,7 +40,8 @@ public:
             // Only what is laid out now follows the grid; a list that drops
             // down on demand is placed by its owner when it shows.
             const bool shown = child->isVisibleTo(window);
-            if (shown)
+            // A grid's totals line places itself by its grid.
+            if (shown && !child->property("placedByOwner").toBool())
                 m_placed.push_back({child, child->geometry()});
             child->setParent(m_contents);
             // Moved while on screen, a control is hidden with the move.
