@@ -194,7 +194,9 @@ void fitToScreen(QWidget* window)
     const QMargins frame = frameMargins(window);
     const QRect fitted = fittedGeometry(window->geometry(), frame, screen->availableGeometry());
     if (fitted.size() != window->size()) {
-        fitContents(window);
+        // A window with a layout shrinks by itself; its own views scroll.
+        if (!window->layout())
+            fitContents(window);
         // A window of fixed size stays fixed, only smaller.
         if (window->minimumSize() == window->maximumSize())
             window->setFixedSize(fitted.size());

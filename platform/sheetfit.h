@@ -28,7 +28,7 @@ QRect fittedGeometry(const QRect& geometry, const QMargins& frame, const QRect& 
 
 // Fits a window of its own (a dialog, a top-level window) into the available
 // geometry of its screen: shrunk where it is larger (its contents, fitted,
-// then scroll) and moved inside.
+// then scroll, unless a layout arranges them) and moved inside.
 void fitToScreen(QWidget* window);
 
 } // namespace qv
