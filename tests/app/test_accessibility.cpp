@@ -59,8 +59,8 @@ TEST_P(TotalsAccessibleDb, EveryReportWindowOffersItsTotalsToAScreenReader)
         const char* expected;
     } cases[] = {
         {"w_ldpy", "张三", "共计： 812.50 元"},       {"w_sgsh", "张三", "共计： -300.00 元"},
-        {"w_lwcx", "张三", "共计： 512.50 元"},      {"w_dbcl", nullptr, "共计： 812.50 元"},
-        {"w_wjfx", nullptr, "共计： -300.00 元"},      {"w_fwcx", nullptr, "共计： 512.50 元"},
+        {"w_lwcx", "张三", "共计： 512.50 元"},       {"w_dbcl", nullptr, "共计： 812.50 元"},
+        {"w_wjfx", nullptr, "共计： -300.00 元"},     {"w_fwcx", nullptr, "共计： 512.50 元"},
         {"w_wlye", nullptr, "共计： 812.50"},         {"w_jlk_wh", "张三", "共计： 512.50 元"},
         {"w_ndtj", nullptr, "进出平衡金额： 512.50"},
     };
