@@ -75,10 +75,12 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && watched == m_window) {
+        if (event->type() == QEvent::Show && watched == m_window && !m_opened) {
             // A window opens showing its top left; the focus it was given
             // while it still had its first, provisional size may have
             // scrolled it elsewhere. Once it has its size, that is undone.
+            // Shown again later (restored), it stays where it was scrolled.
+            m_opened = true;
             QTimer::singleShot(0, this, [this] {
                 m_scroll->horizontalScrollBar()->setValue(0);
                 m_scroll->verticalScrollBar()->setValue(0);
@@ -139,6 +141,7 @@ private:
 
     QWidget* m_window;
     QSize m_designed;
+    bool m_opened = false;
     QWidget* m_contents = nullptr;
     QScrollArea* m_scroll = nullptr;
     QPointer<QWidget> m_grid;
