@@ -19,6 +19,7 @@ class LoginWindow : public QWidget
 {
 public:
     explicit LoginWindow(Transaction& transaction, QWidget* parent = nullptr);
+    ~LoginWindow() override;
 
     // What a successful login opens; the main frame unless a test says otherwise.
     void setMainOpener(std::function<QWidget*(Transaction&)> opener) { m_openMain = std::move(opener); }
