@@ -3,6 +3,7 @@
 #include "centerwindows.h"
 #include "shipped.h"
 
+#include "platform/sheetfit.h"
 #include "platform/units.h"
 
 #include <QTextBrowser>
@@ -36,6 +37,7 @@ QWidget* openHelpWindow()
     layout->addWidget(browser);
     window->resize(units::toPixels(3200, 2600));
     uf_centerwindows(window);
+    fitToScreen(window);
     return window;
 }
 

@@ -10,6 +10,7 @@
 
 #include "platform/globals.h"
 #include "platform/messagebox.h"
+#include "platform/sheetfit.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
 
@@ -291,16 +292,19 @@ QWidget* MainWindow::openSheet(const QString& name)
     // Windows laid out by hand give no size hint; keep the size they were
     // designed at, or the sub-window would shrink to its title bar.
     const QSize designed = sheet->testAttribute(Qt::WA_Resized) ? sheet->size() : QSize();
+    // Larger than the client area, a sheet is given what there is and its
+    // contents scroll; larger than designed (maximised), its grid grows.
+    fitContents(sheet);
     QMdiSubWindow* frame = m_mdi->addSubWindow(sheet);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     new SheetWatcher(sheet, frame);
     frame->show();
+    const QSize area = m_mdi->viewport()->size();
     if (designed.isValid())
-        frame->resize(designed + (frame->size() - sheet->size()));
+        frame->resize((designed + (frame->size() - sheet->size())).boundedTo(area));
     // Every sheet is placed the same way: cascaded from the top left, and
     // kept inside the client area as far as its size allows.
     const int step = 24 * int(m_mdi->subWindowList().size() - 1);
-    const QSize area = m_mdi->viewport()->size();
     frame->move(std::max(0, std::min(step, area.width() - frame->width())),
                 std::max(0, std::min(step, area.height() - frame->height())));
     m_mdi->setActiveSubWindow(frame);
@@ -317,6 +321,7 @@ QWidget* MainWindow::openResponse(const QString& name)
     window->setParent(this, flags);
     window->setWindowModality(Qt::ApplicationModal);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    fitToScreen(window);
     window->show();
     return window;
 }
@@ -336,6 +341,7 @@ QWidget* MainWindow::openTopLevel(const QString& name)
         return nullptr;
     window->setWindowFlag(Qt::Window);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    fitToScreen(window);
     window->show();
     open = window;
     return window;

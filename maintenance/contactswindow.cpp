@@ -8,6 +8,7 @@
 #include "platform/printing.h"
 #include "platform/report.h"
 #include "platform/reportgrid.h"
+#include "platform/sheetfit.h"
 #include "platform/songfont.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
@@ -128,24 +129,9 @@ ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent)
 
     openWindow();
 
-    // Eight-character names and captions in today's CJK faces make the
-    // columns wider than designed: the window grows by what the grid lacks.
-    const int lacking = m_dw1->widthShowingAllColumns() - units::toPixels(kGrid).width();
-    if (lacking > 0)
-        resize(width() + lacking, height());
-}
-
-void ContactsWindow::resizeEvent(QResizeEvent* event)
-{
-    EditableWindow::resizeEvent(event);
-    // The grid takes what the window gains; the note and the buttons stay
-    // under it.
-    const int dx = width() - units::toPixelsX(kClientWidth);
-    const int dy = height() - units::toPixelsY(kClientHeight);
-    const QRect grid = units::toPixels(kGrid);
-    m_dw1->setGeometry(grid.adjusted(0, 0, dx, dy));
-    auto place = [dy](QWidget* w, int x, int y, int width, int height) {
-        w->setGeometry(units::toPixels(x, y, width, height).translated(0, dy));
+    m_dw1->setGeometry(units::toPixels(kGrid));
+    auto place = [](QWidget* w, int x, int y, int width, int height) {
+        w->setGeometry(units::toPixels(x, y, width, height));
     };
     place(m_st1, 82, 1752, 965, 60);
     place(m_cb1, 1253, 1772, 411, 92);
@@ -153,6 +139,17 @@ void ContactsWindow::resizeEvent(QResizeEvent* event)
     place(m_cb3, 2048, 1772, 375, 92);
     place(m_cb5, 2423, 1772, 347, 92);
     place(m_cb4, 2770, 1772, 347, 92);
+
+    // Eight-character names and captions in today's CJK faces make the
+    // columns wider than designed: the window and the grid grow by what the
+    // grid lacks, and that is the size the window is fitted from.
+    const int lacking = m_dw1->widthShowingAllColumns() - m_dw1->width();
+    if (lacking > 0) {
+        resize(width() + lacking, height());
+        m_dw1->resize(m_dw1->width() + lacking, m_dw1->height());
+    }
+    // The note and the buttons stay under the grid as it grows.
+    fitContents(this, m_dw1);
 }
 
 void ContactsWindow::openWindow()

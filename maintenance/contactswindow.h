@@ -28,7 +28,6 @@ public:
     const PinyinTable& pinyinTable() const { return m_word; }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     bool hasUnsavedChanges() override;
     bool saveBeforeClose() override;
 

@@ -4,6 +4,7 @@
 #include "platform/messagebox.h"
 #include "platform/report.h"
 #include "platform/reportgrid.h"
+#include "platform/sheetfit.h"
 #include "platform/songfont.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
@@ -144,19 +145,14 @@ OperatorsWindow::OperatorsWindow(Transaction& transaction, QWidget* parent)
     m_grid->setTransObject(&m_tr);
     m_grid->retrieve();
     m_grid->setRowFocusIndicator(ReportGrid::FocusIndicator::Hand);
-}
 
-void OperatorsWindow::resizeEvent(QResizeEvent* event)
-{
-    EditableWindow::resizeEvent(event);
-    const int dx = width() - units::toPixelsX(kClientWidth);
-    const int dy = height() - units::toPixelsY(kClientHeight);
-    m_grid->setGeometry(units::toPixels(37, 32, 1156, 780).adjusted(0, 0, dx, dy));
+    m_grid->setGeometry(units::toPixels(37, 32, 1156, 780));
     int x = 37;
     for (QPushButton* b : {m_add, m_delete, m_save, m_exit}) {
-        b->setGeometry(units::toPixels(x, 850, 247, 92).translated(0, dy));
+        b->setGeometry(units::toPixels(x, 850, 247, 92));
         x += 303;
     }
+    fitContents(this, m_grid);
 }
 
 bool OperatorsWindow::hasUnsavedChanges()

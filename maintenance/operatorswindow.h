@@ -38,7 +38,6 @@ protected:
     bool hasUnsavedChanges() override;
     // 退出 and the close box alike save with the exit text.
     bool saveBeforeClose() override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void addRow();

@@ -9,6 +9,7 @@
 #include "platform/report.h"
 #include "platform/reportexport.h"
 #include "platform/reportgrid.h"
+#include "platform/sheetfit.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
 
@@ -178,11 +179,10 @@ RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent)
     setTabOrder(m_save, m_print);
     setTabOrder(m_print, m_export);
 
-    connect(m_picker, &ContactPicker::picked, this,
-            [this](const PickedContact& contact) {
-                m_name->setText(contact.xm);
-                focusFieldAfter(m_name);
-            });
+    connect(m_picker, &ContactPicker::picked, this, [this](const PickedContact& contact) {
+        m_name->setText(contact.xm);
+        focusFieldAfter(m_name);
+    });
     connect(m_query, &QPushButton::clicked, this, [this] { list(); });
     connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
     connect(m_delete, &QPushButton::clicked, this, &RecordsWindow::deleteRow);
@@ -196,21 +196,6 @@ RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent)
     // Captions and names in today's CJK faces make the columns wider than
     // designed; the window is as much wider as they need, so that at its
     // designed size it shows every column beside a long list's scroll bar.
-    const int lacking = m_grid->widthShowingAllColumns() - units::toPixels(kGrid).width();
-    if (lacking > 0)
-        resize(width() + lacking, height());
-
-    // Open: bound, today in both date fields, nothing listed yet.
-    m_grid->setTransObject(&m_tr);
-    m_from->setDate(QDate::currentDate());
-    m_to->setDate(QDate::currentDate());
-}
-
-void RecordsWindow::resizeEvent(QResizeEvent* event)
-{
-    EditableWindow::resizeEvent(event);
-    const int dx = width() - units::toPixelsX(kClientWidth);
-    const int dy = height() - units::toPixelsY(kClientHeight);
     auto place = [](QWidget* w, int x, int y, int width, int height) {
         w->setGeometry(units::toPixels(x, y, width, height));
     };
@@ -222,13 +207,23 @@ void RecordsWindow::resizeEvent(QResizeEvent* event)
     place(m_to, 2030, 32, 520, 84);
     place(m_query, 2640, 28, 320, 92);
     place(m_exit, 3000, 28, 320, 92);
-    m_grid->setGeometry(
-        units::toPixels(kGrid).adjusted(0, 0, dx, dy));
+    m_grid->setGeometry(units::toPixels(kGrid));
     int x = 1820;
     for (QPushButton* b : {m_delete, m_save, m_print, m_export}) {
-        b->setGeometry(units::toPixels(x, 2010, 320, 92).translated(0, dy));
+        place(b, x, 2010, 320, 92);
         x += 380;
     }
+    const int lacking = m_grid->widthShowingAllColumns() - m_grid->width();
+    if (lacking > 0) {
+        resize(width() + lacking, height());
+        m_grid->resize(m_grid->width() + lacking, m_grid->height());
+    }
+    fitContents(this, m_grid);
+
+    // Open: bound, today in both date fields, nothing listed yet.
+    m_grid->setTransObject(&m_tr);
+    m_from->setDate(QDate::currentDate());
+    m_to->setDate(QDate::currentDate());
 }
 
 bool RecordsWindow::hasUnsavedChanges()

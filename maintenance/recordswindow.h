@@ -5,7 +5,6 @@
 #include "platform/printing.h"
 #include "platform/reportdef.h"
 
-
 #include <optional>
 
 class QLabel;
@@ -54,7 +53,6 @@ public:
 protected:
     bool hasUnsavedChanges() override;
     bool saveBeforeClose() override { return save(); }
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -64,20 +62,20 @@ private:
     void keepSign(long row, const QString& column);
 
     Transaction& m_tr;
-    QLabel* m_nameLabel;    // st_1
-    QLineEdit* m_name;      // sle_1
+    QLabel* m_nameLabel;     // st_1
+    QLineEdit* m_name;       // sle_1
     ContactPicker* m_picker; // dw_2
-    QLabel* m_periodLabel;  // st_2
-    DateEdit* m_from;       // em_1
-    QLabel* m_toLabel;      // st_3
-    DateEdit* m_to;         // em_2
-    QPushButton* m_query;   // cb_1
-    QPushButton* m_exit;    // cb_3
-    ReportGrid* m_grid;     // dw_1
-    QPushButton* m_delete;  // cb_2
-    QPushButton* m_save;    // cb_4
-    QPushButton* m_print;   // cb_5
-    QPushButton* m_export;  // cb_export
+    QLabel* m_periodLabel;   // st_2
+    DateEdit* m_from;        // em_1
+    QLabel* m_toLabel;       // st_3
+    DateEdit* m_to;          // em_2
+    QPushButton* m_query;    // cb_1
+    QPushButton* m_exit;     // cb_3
+    ReportGrid* m_grid;      // dw_1
+    QPushButton* m_delete;   // cb_2
+    QPushButton* m_save;     // cb_4
+    QPushButton* m_print;    // cb_5
+    QPushButton* m_export;   // cb_export
 };
 
 } // namespace qv

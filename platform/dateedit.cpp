@@ -61,6 +61,7 @@ int DateEdit::partAt(int position) const
 
 void DateEdit::focusInEvent(QFocusEvent* event)
 {
+    m_movedOnByTyping = false;
     QDateEdit::focusInEvent(event);
     // Coming back with Shift+Tab starts at the year as well, so that typing
     // straight through always fills the date from the front.
@@ -71,18 +72,28 @@ void DateEdit::focusInEvent(QFocusEvent* event)
 void DateEdit::keyPressEvent(QKeyEvent* event)
 {
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const bool movedOnByTyping = m_movedOnByTyping;
+    m_movedOnByTyping = false;
     if (plain && !isReadOnly() && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
-        selectPart(currentSectionIndex() + (event->key() == Qt::Key_Right ? 1 : -1));
+        // A part typed in full has already moved on to the next part; the
+        // Right that operators press out of habit after it must not skip
+        // that part as well.
+        if (!(event->key() == Qt::Key_Right && movedOnByTyping))
+            selectPart(currentSectionIndex() + (event->key() == Qt::Key_Right ? 1 : -1));
         event->accept();
         return;
     }
+    const int part = currentSectionIndex();
     QDateEdit::keyPressEvent(event);
+    const QString typed = event->text();
+    m_movedOnByTyping = typed.size() == 1 && typed.front().isDigit() && currentSectionIndex() != part;
 }
 
 bool DateEdit::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease) {
         lineEdit()->event(event);
+        m_movedOnByTyping = false;
         if (!lineEdit()->hasSelectedText())
             selectPart(partAt(lineEdit()->cursorPosition()));
         return true;

@@ -11,7 +11,8 @@ namespace qv {
 // Keys: Tab and Shift+Tab leave the field for the next or previous control,
 // as in every other field. Inside it, Left and Right move between year,
 // month and day, Up and Down change the selected part, and digits typed
-// straight through fill year, month and day in turn. Entering the field from
+// straight through fill year, month and day in turn; a Right pressed after a
+// part typed in full stays on the part the typing moved on to. Entering the field from
 // the keyboard selects the year; a click selects the part clicked.
 class DateEdit : public QDateEdit
 {
@@ -35,6 +36,9 @@ protected:
 private:
     void selectPart(int index);
     int partAt(int position) const;
+
+    // The last digit typed filled its part and moved on to the next one.
+    bool m_movedOnByTyping = false;
 };
 
 } // namespace qv

@@ -15,9 +15,11 @@
 #include <QDate>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
 #include <QToolTip>
@@ -106,13 +108,106 @@ private:
     ReportGrid* m_grid;
 };
 
-// The totals under the rows, aligned with the columns they sum.
-class TotalsFooter : public QWidget
+// The totals under the rows, aligned with the columns they sum. A label of
+// the grid's parent rather than a child of the grid: a table's accessible
+// children are its cells, so a screen reader would never reach a line inside
+// it. It lies over the strip the grid keeps free below its rows, follows the
+// grid wherever the window puts it and carries the line as its text.
+class TotalsFooter : public QLabel
 {
 public:
-    explicit TotalsFooter(ReportGrid* grid) : QWidget(grid), m_grid(grid) {}
+    explicit TotalsFooter(ReportGrid* grid) : QLabel(host(grid) ? host(grid) : grid), m_grid(grid)
+    {
+        setObjectName(QStringLiteral("totals"));
+        // The window's layout leaves it alone; it places itself by the grid.
+        setProperty("placedByOwner", true);
+        setFont(grid->font());
+        setPalette(grid->palette());
+        grid->installEventFilter(this);
+        if (grid->parentWidget() && grid->parentWidget() != host(grid))
+            grid->parentWidget()->installEventFilter(this);
+        refresh();
+    }
+
+    // Where the line lives: beside the grid, or beside the stack of grids
+    // that take turns in one place (a stack shows its current page only,
+    // to the eye and to a screen reader alike).
+    static QWidget* host(const QWidget* grid)
+    {
+        QWidget* host = grid->parentWidget();
+        while (host && qobject_cast<QStackedWidget*>(host) && host->parentWidget())
+            host = host->parentWidget();
+        return host;
+    }
+
+    void refresh()
+    {
+        QStringList parts;
+        for (const auto& [column, text] : m_grid->totalsTexts())
+            if (!text.trimmed().isEmpty())
+                parts << text.trimmed();
+        setText(parts.join(u' '));
+        update();
+    }
+
+    void place()
+    {
+        QWidget* const home = host(m_grid);
+        if (home && parentWidget() != home) {
+            setParent(home);
+            setVisible(m_grid->totalsVisible() && !m_grid->isHidden());
+        }
+        const QRect vp = m_grid->viewport()->geometry();
+        setGeometry(QRect(m_grid->mapTo(parentWidget(), QPoint(m_grid->frameWidth(), vp.bottom() + 1)),
+                          QSize(m_grid->width() - 2 * m_grid->frameWidth(), m_grid->footerHeight())));
+        // Just above the grid, and under whatever lies over the grid (a
+        // contact picker's list).
+        const QWidget* beside = m_grid;
+        while (beside->parentWidget() && beside->parentWidget() != parentWidget())
+            beside = beside->parentWidget();
+        const QObjectList siblings = parentWidget()->children();
+        const qsizetype at = siblings.indexOf(const_cast<QWidget*>(beside));
+        for (qsizetype i = at + 1; at >= 0 && i < siblings.size(); ++i) {
+            auto* above = qobject_cast<QWidget*>(siblings[i]);
+            if (above && above != this) {
+                stackUnder(above);
+                return;
+            }
+        }
+        raise();
+    }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_grid && (event->type() == QEvent::Move || event->type() == QEvent::ParentChange))
+            place();
+        if (watched == m_grid) {
+            switch (event->type()) {
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::ParentChange:
+                place();
+                break;
+            case QEvent::ShowToParent:
+                setVisible(m_grid->totalsVisible());
+                break;
+            case QEvent::HideToParent:
+                hide();
+                break;
+            case QEvent::FontChange:
+                setFont(m_grid->font());
+                break;
+            case QEvent::PaletteChange:
+                setPalette(m_grid->palette());
+                break;
+            default:
+                break;
+            }
+        }
+        return QLabel::eventFilter(watched, event);
+    }
+
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
@@ -362,14 +457,11 @@ ReportGrid::ReportGrid(ReportDef definition, QWidget* parent)
     applyColumnWidths();
 
     connect(m_model.get(), &QAbstractItemModel::modelReset, this, &ReportGrid::afterReset);
-    connect(m_store.get(), &DataStore::itemChanged, this, [this] {
-        if (m_footer)
-            m_footer->update();
-    });
+    connect(m_store.get(), &DataStore::itemChanged, this, &ReportGrid::refreshFooter);
+    connect(m_store.get(), &DataStore::rowInserted, this, &ReportGrid::refreshFooter);
     connect(m_store.get(), &DataStore::rowRemoved, this, [this] {
         verticalHeader()->viewport()->update();
-        if (m_footer)
-            m_footer->update();
+        refreshFooter();
     });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
         if (m_footer)
@@ -381,6 +473,13 @@ ReportGrid::~ReportGrid()
 {
     // The view must let go of the model before the model dies.
     setModel(nullptr);
+    delete m_footer.data();
+}
+
+void ReportGrid::refreshFooter()
+{
+    if (m_footer)
+        static_cast<TotalsFooter*>(m_footer.data())->refresh();
 }
 
 int ReportGrid::readableWidth(const ColumnDef& column) const
@@ -426,8 +525,7 @@ void ReportGrid::afterReset()
     if (m_store->rowCount() > 0)
         setRow(1);
     verticalHeader()->viewport()->update();
-    if (m_footer)
-        m_footer->update();
+    refreshFooter();
 }
 
 void ReportGrid::setTransObject(Transaction* transaction)
@@ -604,12 +702,10 @@ void ReportGrid::setReadOnly(bool readOnly)
 void ReportGrid::setTotalsVisible(bool visible)
 {
     m_totalsVisible = visible;
-    if (visible && !m_footer) {
+    if (visible && !m_footer)
         m_footer = new TotalsFooter(this);
-        m_footer->setObjectName(QStringLiteral("totals"));
-    }
     if (m_footer)
-        m_footer->setVisible(visible);
+        m_footer->setVisible(visible && !isHidden());
     updateGeometries();
 }
 
@@ -655,9 +751,7 @@ void ReportGrid::placeFooter()
 {
     if (!m_footer || !m_totalsVisible)
         return;
-    const QRect vp = viewport()->geometry();
-    m_footer->setGeometry(frameWidth(), vp.bottom() + 1, width() - 2 * frameWidth(), footerHeight());
-    m_footer->raise();
+    static_cast<TotalsFooter*>(m_footer.data())->place();
 }
 
 int ReportGrid::widthShowingAllColumns() const

@@ -134,6 +134,8 @@ public:
     bool isReadOnly() const { return m_readOnly; }
     void setTotalsVisible(bool visible);
     bool totalsVisible() const { return m_totalsVisible; }
+    // The height of the totals line kept free below the rows.
+    int footerHeight() const;
     // The totals line as shown: (view column, text) for each total.
     QList<QPair<int, QString>> totalsTexts() const;
     // How each of those texts sits in its cell.
@@ -179,7 +181,7 @@ private:
     static constexpr int kWholeTextBytes = 16;
     void applyColumnWidths();
     void placeFooter();
-    int footerHeight() const;
+    void refreshFooter();
     void afterReset();
 
     std::unique_ptr<DataStore> m_store;
@@ -191,7 +193,7 @@ private:
     bool m_readOnly = false;
     bool m_totalsVisible = false;
     bool m_accepting = false;
-    QWidget* m_footer = nullptr;
+    QPointer<QWidget> m_footer; // the totals line, a sibling of the grid
 };
 
 } // namespace qv

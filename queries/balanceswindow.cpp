@@ -11,6 +11,7 @@
 #include "platform/report.h"
 #include "platform/reportexport.h"
 #include "platform/reportgrid.h"
+#include "platform/sheetfit.h"
 #include "platform/songfont.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
@@ -165,16 +166,7 @@ BalancesWindow::BalancesWindow(Transaction& transaction, QWidget* parent)
             [this](const QModelIndex& index) { requestPerson(index.isValid() ? index.row() + 1 : 0); });
 
     sortBy(QStringLiteral("ye"), false);
-}
 
-void BalancesWindow::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    // The grid takes what the window gains; 退出 stays under its right edge.
-    const int dx = width() - units::toPixelsX(kClientWidth);
-    const int dy = height() - units::toPixelsY(kClientHeight);
-    const QRect grid = units::toPixels(kGridUnits);
-    m_grid->setGeometry(grid.adjusted(0, 0, dx, dy));
     m_nameLabel->setGeometry(units::toPixels(60, 152, 370, 68));
     m_name->setGeometry(units::toPixels(440, 132, 521, 92));
     m_fromLabel->setGeometry(units::toPixels(1010, 140, 430, 84));
@@ -184,8 +176,11 @@ void BalancesWindow::resizeEvent(QResizeEvent* event)
     m_query->setGeometry(units::toPixels(2720, 120, 247, 108));
     m_print->setGeometry(units::toPixels(2967, 120, 256, 108));
     m_export->setGeometry(units::toPixels(3223, 120, 256, 108));
-    m_exit->setGeometry(units::toPixels(3433, 1876, 247, 108).translated(dx, dy));
+    m_grid->setGeometry(units::toPixels(kGridUnits));
+    // 退出 stays under the grid's right end as the grid grows.
+    m_exit->setGeometry(units::toPixels(3433, 1876, 247, 108));
     m_picker->grid()->raise();
+    fitContents(this, m_grid);
 }
 
 long BalancesWindow::query()

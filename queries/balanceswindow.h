@@ -50,7 +50,6 @@ signals:
     void personRequested(const QString& name, const QDate& from, const QDate& to);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -7,6 +7,7 @@
 #include "platform/globals.h"
 #include "platform/messagebox.h"
 #include "platform/reportgrid.h"
+#include "platform/sheetfit.h"
 #include "platform/units.h"
 
 #include <QApplication>
@@ -141,6 +142,7 @@ GiftQueryWindow::GiftQueryWindow(GiftQueryConfig config, Transaction& transactio
     connect(m_print, &QPushButton::clicked, this, &GiftQueryWindow::print);
     connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
     m_query->setDefault(true);
+    fitContents(this, m_reports);
 }
 
 void GiftQueryWindow::placeControls()

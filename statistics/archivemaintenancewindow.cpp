@@ -6,6 +6,7 @@
 #include "platform/datastore.h"
 #include "platform/messagebox.h"
 #include "platform/reportgrid.h"
+#include "platform/sheetfit.h"
 #include "platform/transaction.h"
 #include "platform/units.h"
 
@@ -77,19 +78,12 @@ ArchiveMaintenanceWindow::ArchiveMaintenanceWindow(Transaction& transaction, QWi
     connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
 
     m_grid->setTransObject(&m_tr);
-}
 
-void ArchiveMaintenanceWindow::resizeEvent(QResizeEvent* event)
-{
-    EditableWindow::resizeEvent(event);
     // The grid takes what the window gains; the panel keeps to the right.
-    const int dx = width() - units::toPixelsX(kClientWidth);
-    const int dy = height() - units::toPixelsY(kClientHeight);
-    m_grid->setGeometry(
-        units::toPixels(37, 32, kClientWidth - kPanelWidth - 110, kClientHeight - 64).adjusted(0, 0, dx, dy));
+    m_grid->setGeometry(units::toPixels(37, 32, kClientWidth - kPanelWidth - 110, kClientHeight - 64));
     const int panelX = kClientWidth - kPanelWidth - 37;
-    auto place = [dx, panelX](QWidget* w, int x, int y, int width, int height) {
-        w->setGeometry(units::toPixels(panelX + x, y, width, height).translated(dx, 0));
+    auto place = [panelX](QWidget* w, int x, int y, int width, int height) {
+        w->setGeometry(units::toPixels(panelX + x, y, width, height));
     };
     place(m_frame, 0, 20, kPanelWidth, 1000);
     place(m_yearLabel, 80, 110, 480, 72);
@@ -98,6 +92,7 @@ void ArchiveMaintenanceWindow::resizeEvent(QResizeEvent* event)
     place(m_delete, 80, 520, 480, 100);
     place(m_save, 80, 660, 480, 100);
     place(m_exit, 80, 800, 480, 100);
+    fitContents(this, m_grid);
 }
 
 bool ArchiveMaintenanceWindow::hasUnsavedChanges()

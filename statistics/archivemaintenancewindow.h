@@ -26,7 +26,6 @@ public:
     QList<long> selectedRows() const;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     bool hasUnsavedChanges() override;
     bool saveBeforeClose() override { return save(); }
     bool eventFilter(QObject* watched, QEvent* event) override;

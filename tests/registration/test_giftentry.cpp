@@ -104,7 +104,16 @@ TEST_P(GiftEntryDb, DateFieldsAreWalkedAndLeftFromTheKeyboard)
         {QKeySequence(Qt::Key_Left), "", "em_3", QDate(2005, 2, 27)},
         {QKeySequence(Qt::Key_Left), "", "em_3", QDate(2005, 2, 27)},
         {QKeySequence(Qt::Key_Down), "", "em_3", QDate(2004, 2, 27)},
-        {QKeySequence(Qt::SHIFT | Qt::Key_Backtab), "", "ddlb_2", QDate(2004, 2, 27)},
+        // A Right after a part typed in full does not skip the next part.
+        {QKeySequence(), "2025", "em_3", QDate(2025, 2, 27)},
+        {QKeySequence(Qt::Key_Right), "", "em_3", QDate(2025, 2, 27)},
+        {QKeySequence(), "03", "em_3", QDate(2025, 3, 27)},
+        {QKeySequence(Qt::Key_Right), "", "em_3", QDate(2025, 3, 27)},
+        {QKeySequence(), "15", "em_3", QDate(2025, 3, 15)},
+        {QKeySequence(Qt::Key_Left), "", "em_3", QDate(2025, 3, 15)},
+        {QKeySequence(Qt::Key_Left), "", "em_3", QDate(2025, 3, 15)},
+        {QKeySequence(Qt::Key_Down), "", "em_3", QDate(2024, 3, 15)},
+        {QKeySequence(Qt::SHIFT | Qt::Key_Backtab), "", "ddlb_2", QDate(2024, 3, 15)},
     };
     int n = 0;
     for (const auto& step : steps) {
@@ -126,7 +135,7 @@ TEST_P(GiftEntryDb, DateFieldsAreWalkedAndLeftFromTheKeyboard)
     typeName(form, QStringLiteral("张三"));
     typeAmount(form, QStringLiteral("10"));
     press(form, "cb_1");
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sq FROM rqwlb")), QStringLiteral("20040227"));
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT sq FROM rqwlb")), QStringLiteral("20240315"));
 }
 
 TEST_P(GiftEntryDb, EnterPressesTheFocusedButtonOnce)

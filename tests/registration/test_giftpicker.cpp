@@ -104,6 +104,11 @@ TEST_P(GiftPickerDb, EnterAndDoubleClickPickNameAndCategory)
     QTest::keyClick(name, Qt::Key_Down);
     ASSERT_TRUE(grid->isVisible());
     EXPECT_EQ(QApplication::focusWidget(), grid);
+    // The row that Enter would take is the one shown highlighted.
+    const QModelIndexList highlighted = grid->selectionModel()->selectedRows();
+    ASSERT_EQ(highlighted.size(), 1);
+    EXPECT_EQ(highlighted.front().row(), grid->currentIndex().row());
+    EXPECT_EQ(highlighted.front().row(), 0);
     QTest::keyClick(grid, Qt::Key_Return);
     EXPECT_EQ(name->text(), QStringLiteral("王五"));
     EXPECT_EQ(edit(form, "sle_3")->text(), QStringLiteral("朋友"));
