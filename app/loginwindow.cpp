@@ -108,14 +108,6 @@ LoginWindow::LoginWindow(Transaction& transaction, QWidget* parent)
     globals().input_cc = 0;
 }
 
-LoginWindow::~LoginWindow()
-{
-    // A field that has the focus as the window goes finishes its editing
-    // while the window is half destroyed; that must not commit a code.
-    m_code->disconnect(this);
-    m_password->disconnect(this);
-}
-
 void LoginWindow::commitCode()
 {
     if (!m_codeEdited)
