@@ -1,5 +1,6 @@
 #include "centerwindows.h"
 
+#include "platform/sheetfit.h"
 #include "platform/units.h"
 
 #include <QGuiApplication>
@@ -30,12 +31,8 @@ QPoint centeredPosition(QSize screenPixels, QSize windowUnits)
 
 void uf_centerwindows(QWidget* window)
 {
-    if (!window)
-        return;
-    QScreen* screen = window->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
+    QScreen* screen = screenOf(window);
+    if (!window || !screen)
         return;
     const QRect screenRect = screen->geometry();
     const QSize size = window->isVisible() ? window->frameGeometry().size() : window->size();

@@ -185,14 +185,16 @@ QRect fittedGeometry(const QRect& geometry, const QMargins& frame, const QRect& 
     return fitted;
 }
 
+QScreen* screenOf(const QWidget* window)
+{
+    QScreen* screen = window ? window->screen() : nullptr;
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
 void fitToScreen(QWidget* window)
 {
-    if (!window)
-        return;
-    QScreen* screen = window->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
+    QScreen* screen = screenOf(window);
+    if (!window || !screen)
         return;
     const QMargins frame = frameMargins(window);
     const QRect fitted = fittedGeometry(window->geometry(), frame, screen->availableGeometry());

@@ -4,6 +4,7 @@
 #include <QRect>
 
 class QScrollArea;
+class QScreen;
 class QWidget;
 
 namespace qv {
@@ -30,5 +31,9 @@ QRect fittedGeometry(const QRect& geometry, const QMargins& frame, const QRect& 
 // geometry of its screen: shrunk where it is larger (its contents, fitted,
 // then scroll, unless a layout arranges them) and moved inside.
 void fitToScreen(QWidget* window);
+
+// The screen a window is on, or the primary one before it has been shown
+// anywhere; null only without any screen.
+QScreen* screenOf(const QWidget* window);
 
 } // namespace qv
