@@ -2,11 +2,11 @@
 
 #include "dialect.h"
 #include "transaction.h"
+#include "workingfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <sqlite3.h>
 
@@ -176,20 +176,9 @@ BackupResult backupSqliteDatabase(const QString& source, const QString& target)
     // The copy is written under a working name beside the target and takes
     // the target's name only once it is complete: a copy cut short (the
     // program killed, the machine off) never looks like a backup.
-    QString working;
-    for (int attempt = 0; working.isEmpty(); ++attempt) {
-        const QString candidate = targetInfo.absoluteDir().filePath(
-            QStringLiteral("%1.%2.part")
-                .arg(targetInfo.fileName())
-                .arg(QRandomGenerator::global()->generate() & 0xffffff, 6, 16, QLatin1Char('0')));
-        QFile claim(candidate);
-        if (claim.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            working = candidate;
-        else if (!QFileInfo::exists(candidate) || attempt > 100) {
-            result.error = QStringLiteral("不能建立文件（%1）").arg(claim.errorString());
-            return result;
-        }
-    }
+    const QString working = claimWorkingFile(result.file, &result.error);
+    if (working.isEmpty())
+        return result;
     bool ok = false;
     {
         Connection from, to;

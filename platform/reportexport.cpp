@@ -6,10 +6,10 @@
 #include "money.h"
 #include "report.h"
 #include "variants.h"
+#include "workingfile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <xlsxwriter.h>
@@ -262,21 +262,6 @@ QString refusedCell(lxw_error error, lxw_row_t row, int column)
     }
 }
 
-// A name beside `fileName` that nothing uses yet, for the workbook while it
-// is being written: only a finished workbook takes the file's own name.
-QString workingName(const QString& fileName)
-{
-    const QFileInfo target(fileName);
-    for (;;) {
-        const QString candidate = target.absoluteDir().filePath(
-            QStringLiteral("%1.%2.part")
-                .arg(target.fileName())
-                .arg(QRandomGenerator::global()->generate() & 0xffffff, 6, 16, QLatin1Char('0')));
-        if (!QFileInfo::exists(candidate))
-            return candidate;
-    }
-}
-
 // Puts the finished workbook `written` in place of `fileName` in one step, so
 // that the name holds either the earlier file or the whole new one.
 bool replaceWith(const QString& written, const QString& fileName, QString* error)
@@ -305,7 +290,9 @@ bool writeXlsx(const ReportRows& table, const QString& fileName, QString* error,
             *error = QStringLiteral("找不到文件夹 %1").arg(QDir::toNativeSeparators(folder.path()));
         return false;
     }
-    const QString working = workingName(fileName);
+    const QString working = claimWorkingFile(fileName, error);
+    if (working.isEmpty())
+        return false;
     // Rows go to the sheet's file as they are written, strings inline: the
     // memory used stays that of one row whatever the report's length.
     lxw_workbook_options options{};
@@ -314,6 +301,7 @@ bool writeXlsx(const ReportRows& table, const QString& fileName, QString* error,
     options.tmpdir = const_cast<char*>(tmpdir.constData());
     lxw_workbook* book = workbook_new_opt(QFile::encodeName(working).constData(), &options);
     if (!book) {
+        QFile::remove(working);
         if (error)
             *error = QStringLiteral("不能创建文件");
         return false;
