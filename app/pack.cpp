@@ -4,6 +4,7 @@
 
 #include "data/ledgerfile.h"
 #include "data/ledgerschema.h"
+#include "data/ledgerupgrade.h"
 #include "platform/ledgerbackup.h"
 
 #include "platform/messagebox.h"
@@ -76,6 +77,20 @@ QWidget* Pack::open()
         m_sqlca.disconnect();
         messagebox(title, withReason(refusal->what, refusal->reason), Icon::StopSign);
         return nullptr;
+    }
+    const LedgerUpgrade upgrade = upgradeLedger(m_sqlca);
+    switch (upgrade.outcome) {
+    case LedgerUpgrade::Outcome::Failed:
+    case LedgerUpgrade::Outcome::TooNew:
+        m_sqlca.disconnect();
+        messagebox(QStringLiteral("不能打开账本"), upgrade.message(), Icon::StopSign);
+        return nullptr;
+    case LedgerUpgrade::Outcome::Upgraded:
+        messagebox(QStringLiteral("账本升级"), upgrade.message(), Icon::Information);
+        break;
+    case LedgerUpgrade::Outcome::Current:
+    case LedgerUpgrade::Outcome::NotPossible:
+        break;
     }
     return m_openLogin(m_sqlca);
 }

@@ -1,5 +1,8 @@
 #include "ledgerfile.h"
 
+#include "ledgerschema.h"
+#include "ledgerupgrade.h"
+
 #include "platform/dialect.h"
 #include "platform/ledgerbackup.h"
 #include "platform/messagebox.h"
@@ -75,6 +78,14 @@ RestoreResult restoreLedger(Transaction& transaction, const QString& backup, con
             QStringLiteral("%1 不是本程序的账本：%2").arg(QDir::toNativeSeparators(backup), *reason);
         return result;
     }
+    if (const int version = inspectSqliteFile(backup, SqliteCheck::TablesOnly).userVersion;
+        version > LedgerSchema::newestVersion()) {
+        result.error = QStringLiteral("%1 是较新版本的程序写的账本（第 %2 版），本程序只认识到第 %3 版")
+                           .arg(QDir::toNativeSeparators(backup))
+                           .arg(version)
+                           .arg(LedgerSchema::newestVersion());
+        return result;
+    }
 
     transaction.disconnect();
     auto reconnect = [&] {
@@ -101,6 +112,11 @@ RestoreResult restoreLedger(Transaction& transaction, const QString& backup, con
     }
     result.ok = true;
     reconnect();
+    // A backup from before the newer tables gets them at once; the backup
+    // file itself is the copy of what it was. Should that fail, the next
+    // start tries again and says why.
+    if (result.connected)
+        upgradeLedger(transaction, false);
     return result;
 }
 

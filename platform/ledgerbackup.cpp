@@ -127,9 +127,16 @@ void removeWithJournal(const QString& file)
     QFile::remove(file + QStringLiteral("-journal"));
 }
 
-bool readTables(Connection& db, QMap<QString, QStringList>& tables, QString& error)
+bool readTables(Connection& db, SqliteInspection& into)
 {
+    QMap<QString, QStringList>& tables = into.tables;
+    QString& error = into.error;
     sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db.get(), "PRAGMA user_version", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        into.userVersion = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    stmt = nullptr;
     const char* sql = "SELECT m.name, p.name FROM sqlite_master AS m, pragma_table_info(m.name) AS p "
                       "WHERE m.type = 'table' ORDER BY m.name, p.cid";
     int rc = sqlite3_prepare_v2(db.get(), sql, -1, &stmt, nullptr);
@@ -244,7 +251,7 @@ SqliteInspection inspectSqliteFile(const QString& file, SqliteCheck check)
         return result;
     }
     if (check == SqliteCheck::TablesOnly) {
-        result.ok = readTables(db, result.tables, result.error);
+        result.ok = readTables(db, result);
         return result;
     }
     sqlite3_stmt* stmt = nullptr;
@@ -263,7 +270,7 @@ SqliteInspection inspectSqliteFile(const QString& file, SqliteCheck check)
         result.error = QStringLiteral("数据库文件已损坏（%1）").arg(problems.join(QStringLiteral("；")));
         return result;
     }
-    result.ok = readTables(db, result.tables, result.error);
+    result.ok = readTables(db, result);
     return result;
 }
 
@@ -278,7 +285,7 @@ SqliteInspection inspectSqliteSchema(const QString& ddl)
         result.error = reason(rc, db.message());
         return result;
     }
-    result.ok = readTables(db, result.tables, result.error);
+    result.ok = readTables(db, result);
     return result;
 }
 

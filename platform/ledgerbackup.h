@@ -40,6 +40,7 @@ struct SqliteInspection
     bool ok = false; // opened, read and found intact
     QString error;
     QMap<QString, QStringList> tables;
+    int userVersion = 0; // PRAGMA user_version: the ledger's version, 0 before versions were kept
 };
 // How far a file is read: SQLite's integrity check reads every page (seconds
 // for a ledger of a million gifts), the tables alone only the catalogue.

@@ -2,6 +2,7 @@
 
 #include "app/initdb.h"
 #include "app/pack.h"
+#include "data/ledgerschema.h"
 #include "platform/messagebox.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QWidget>
 
 using namespace qv;
+using qv::test::TestLedger;
 
 namespace {
 
@@ -147,6 +149,95 @@ TEST_P(StartUpDb, AGoodProfileConnectsAndOpensTheLoginWindow)
     EXPECT_TRUE(s.loginOpened);
     EXPECT_TRUE(t.isConnected());
     EXPECT_TRUE(s.boxes->shown().isEmpty());
+}
+
+// Turns a fresh ledger into one as the first design made it: only the
+// first version's tables, and no version recorded.
+void makeFirstVersion(TestLedger& ledger)
+{
+    Transaction& t = ledger.sqlca();
+    for (const QString& table : t.database().tables(QSql::Tables)) {
+        const QString name = table.section(u'.', -1).toLower();
+        if (!LedgerSchema::tableNames().contains(name))
+            ledger.exec(QStringLiteral("DROP TABLE %1").arg(name));
+    }
+    if (t.dialect().dbms() == Dbms::SQLite)
+        ledger.exec(QStringLiteral("PRAGMA user_version = 0"));
+    t.commit();
+}
+
+int storedVersion(Transaction& t)
+{
+    QString error;
+    return LedgerSchema::version(t, error).value_or(-1);
+}
+
+TEST_P(StartUpDb, AnOlderLedgerIsUpgradedOnceAndANewerOrBrokenOneIsNotTouched)
+{
+    const int newest = LedgerSchema::newestVersion();
+    struct Case
+    {
+        const char* name;
+        std::function<void(TestLedger&)> prepare;
+        bool opens;
+        int versionAfter;
+        const char* says; // the one box of the first start
+    };
+    const QList<Case> cases = {
+        {"older", makeFirstVersion, true, newest, "已从第 1 版升级到第"},
+        {"newer",
+         [&](TestLedger& l) {
+             if (l.sqlca().dialect().dbms() == Dbms::SQLite)
+                 l.exec(QStringLiteral("PRAGMA user_version = %1").arg(newest + 1));
+             else
+                 l.exec(QStringLiteral("UPDATE zbbb SET bbh = ?"), {newest + 1});
+             l.sqlca().commit();
+         },
+         false, newest + 1, "较新版本的程序"},
+        {"half-made",
+         [](TestLedger& l) {
+             makeFirstVersion(l);
+             l.exec(QStringLiteral("CREATE TABLE drmx (something integer)"));
+             l.sqlca().commit();
+         },
+         false, 1, "账本升级失败，账本没有改动"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestLedger fresh(QString::fromStdString(GetParam()));
+        QString error;
+        ASSERT_TRUE(fresh.create(error)) << error.toStdString();
+        c.prepare(fresh);
+        fresh.exec(
+            QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, je, sq) VALUES ('240501120000', ?, ?, 200, "
+                           "'20240501')"),
+            {QStringLiteral("张三"), QStringLiteral("收情")});
+        fresh.sqlca().commit();
+        fresh.writeProfile();
+
+        for (int start = 1; start <= 2; ++start) {
+            Transaction t;
+            StartUp s;
+            EXPECT_EQ(s.run(fresh.workDir(), t), c.opens) << "start " << start;
+            EXPECT_EQ(s.loginOpened, c.opens);
+            const QStringList texts = s.boxes->texts();
+            if (start == 1 || !c.opens) {
+                ASSERT_EQ(texts.size(), 1) << texts.join(u'|').toStdString();
+                EXPECT_TRUE(texts[0].contains(QString::fromUtf8(c.says))) << texts[0].toStdString();
+            } else {
+                EXPECT_TRUE(texts.isEmpty()) << "said once: " << texts.join(u'|').toStdString();
+            }
+        }
+        EXPECT_EQ(storedVersion(fresh.sqlca()), c.versionAfter);
+        EXPECT_EQ(fresh.scalar(QStringLiteral("SELECT xm FROM rqwlb")).toString(), QStringLiteral("张三"));
+        bool hasImportMemory = false;
+        for (const QString& table : fresh.sqlca().database().tables())
+            hasImportMemory = hasImportMemory || table.section(u'.', -1) == u"drjl";
+        EXPECT_EQ(hasImportMemory, c.versionAfter >= 2);
+        const QStringList backups =
+            QDir(fresh.workDir()).entryList({QStringLiteral("ledger-*.db")}, QDir::Files);
+        EXPECT_EQ(backups.size(), c.opens && GetParam() == "SQLite" ? 1 : 0) << "a copy before the upgrade";
+    }
 }
 
 QV_LEDGER_TEST_SUITE(StartUpDb);
