@@ -1,12 +1,13 @@
 #include "aboutwindow.h"
 
 #include "centerwindows.h"
-#include "fonts.h"
 #include "shipped.h"
 
-#include "platform/globals.h"
-#include "platform/profile.h"
-#include "platform/units.h"
+#include "platform/core/globals.h"
+#include "platform/core/profile.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/named.h"
+#include "platform/widgets/songfont.h"
 
 #include <QDir>
 #include <QIcon>
@@ -32,20 +33,21 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent)
 
     m_title = new QLabel(QStringLiteral("Quorvel"), this);
     m_title->setObjectName(QStringLiteral("st_3"));
-    m_title->setFont(songFont(16, true));
+    QFont bold;
+    bold.setBold(true);
+    m_title->setFont(songFont(bold, 16));
     m_title->setStyleSheet(QStringLiteral("color: rgb(0, 0, 128);"));
     m_title->setAlignment(Qt::AlignCenter);
     m_title->setGeometry(units::toPixels(370, 76, 750, 84));
 
-    m_version = new QLabel(this);
-    m_version->setObjectName(QStringLiteral("st_1"));
-    m_version->setFont(songFont(11));
+    m_version = named<QLabel>(this, "st_1");
+    m_version->setFont(songFont(QFont(), 11));
     m_version->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
     m_version->setGeometry(units::toPixels(571, 368, 549, 72));
 
     m_ok = new QPushButton(QStringLiteral("确定"), this);
     m_ok->setObjectName(QStringLiteral("cb_1"));
-    m_ok->setFont(songFont(10));
+    m_ok->setFont(songFont(QFont(), 10));
     m_ok->setGeometry(units::toPixels(539, 624, 457, 92));
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::close);

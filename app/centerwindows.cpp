@@ -1,7 +1,7 @@
 #include "centerwindows.h"
 
-#include "platform/sheetfit.h"
-#include "platform/units.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/sheetfit.h"
 
 #include <QGuiApplication>
 #include <QScreen>

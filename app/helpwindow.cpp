@@ -3,8 +3,8 @@
 #include "centerwindows.h"
 #include "shipped.h"
 
-#include "platform/sheetfit.h"
-#include "platform/units.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/sheetfit.h"
 
 #include <QTextBrowser>
 #include <QUrl>

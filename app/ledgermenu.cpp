@@ -3,11 +3,11 @@
 #include "sheets.h"
 
 #include "data/ledgerfile.h"
-#include "platform/dialect.h"
-#include "platform/filedialog.h"
-#include "platform/ledgerbackup.h"
-#include "platform/messagebox.h"
-#include "platform/transaction.h"
+#include "platform/core/filedialog.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/dialect.h"
+#include "platform/database/ledgerbackup.h"
+#include "platform/database/transaction.h"
 
 #include <QApplication>
 #include <QDateTime>

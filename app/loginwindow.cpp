@@ -1,14 +1,15 @@
 #include "loginwindow.h"
 
 #include "centerwindows.h"
-#include "fonts.h"
 #include "mainwindow.h"
 #include "shipped.h"
 
-#include "platform/globals.h"
-#include "platform/messagebox.h"
-#include "platform/transaction.h"
-#include "platform/units.h"
+#include "platform/core/globals.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/transaction.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/named.h"
+#include "platform/widgets/songfont.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -64,7 +65,7 @@ LoginWindow::LoginWindow(Transaction& transaction, QWidget* parent)
     QPalette silver = palette();
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(silver);
-    setFont(songFont(10));
+    setFont(songFont(QFont(), 10));
     setFixedSize(units::toPixels(1952, 740));
 
     picture(this, "p_3", QStringLiteral("setup.bmp"), {23, 36, 238, 176});
@@ -75,14 +76,12 @@ LoginWindow::LoginWindow(Transaction& transaction, QWidget* parent)
     blueLabel(this, "st_3", QStringLiteral("注：默认管理员代码是7063；密码7063，请登陆后修改"),
               {297, 552, 1458, 56});
 
-    m_code = new QLineEdit(this);
-    m_code->setObjectName(QStringLiteral("sle_1"));
+    m_code = named<QLineEdit>(this, "sle_1");
     m_code->setGeometry(units::toPixels(699, 160, 503, 92));
     m_ok = new QPushButton(QStringLiteral("确定"), this);
     m_ok->setObjectName(QStringLiteral("cb_1"));
     m_ok->setGeometry(units::toPixels(1353, 160, 457, 92));
-    m_password = new QLineEdit(this);
-    m_password->setObjectName(QStringLiteral("sle_2"));
+    m_password = named<QLineEdit>(this, "sle_2");
     m_password->setEchoMode(QLineEdit::Password);
     m_password->setGeometry(units::toPixels(699, 372, 498, 92));
     m_cancel = new QPushButton(QStringLiteral("取消"), this);

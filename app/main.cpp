@@ -1,14 +1,14 @@
-#include "activation.h"
-#include "backupcommand.h"
-#include "initdb.h"
+#include "app/commands/backupcommand.h"
+#include "app/commands/initdb.h"
 #include "pack.h"
-#include "qttranslation.h"
+#include "platform/widgets/activation.h"
+#include "platform/widgets/qttranslation.h"
 #include "sheets.h"
 
-#include "platform/keyhabits.h"
-#include "platform/modalguard.h"
-#include "platform/qtmessagebox.h"
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
+#include "platform/widgets/keyhabits.h"
+#include "platform/widgets/modalguard.h"
+#include "platform/widgets/qtmessagebox.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

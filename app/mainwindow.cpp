@@ -2,17 +2,18 @@
 
 #include "halt.h"
 #include "helpwindow.h"
-#include "printsetup.h"
+#include "platform/output/printsetup.h"
+#include "platform/widgets/textfieldkeys.h"
 #include "sheets.h"
 #include "shipped.h"
-#include "textfieldkeys.h"
 #include "toolbaricons.h"
 
-#include "platform/globals.h"
-#include "platform/messagebox.h"
-#include "platform/sheetfit.h"
-#include "platform/transaction.h"
-#include "platform/units.h"
+#include "platform/core/globals.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/transaction.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/named.h"
+#include "platform/widgets/sheetfit.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -153,8 +154,7 @@ MainWindow::MainWindow(Transaction& transaction, QWidget* parent) : QMainWindow(
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(silver);
 
-    m_mdi = new QMdiArea(this);
-    m_mdi->setObjectName(QStringLiteral("mdi_1"));
+    m_mdi = named<QMdiArea>(this, "mdi_1");
     m_mdi->setBackground(palette().brush(QPalette::Dark));
     setCentralWidget(m_mdi);
     buildMenu();

@@ -5,11 +5,11 @@
 #include "data/ledgerfile.h"
 #include "data/ledgerschema.h"
 #include "data/ledgerupgrade.h"
-#include "platform/ledgerbackup.h"
+#include "platform/database/ledgerbackup.h"
 
-#include "platform/messagebox.h"
-#include "platform/profile.h"
-#include "platform/transaction.h"
+#include "platform/core/messagebox.h"
+#include "platform/core/profile.h"
+#include "platform/database/transaction.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,8 +4,8 @@
 
 #include "benchsupport.h"
 
-#include "platform/datastore.h"
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
+#include "platform/reports/datastore.h"
 #include "statistics/annualstatistics.h"
 #include "statistics/statisticsreports.h"
 

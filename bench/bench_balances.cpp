@@ -4,9 +4,9 @@
 
 #include "benchsupport.h"
 
-#include "platform/ledgerbackup.h"
-#include "platform/reportgrid.h"
-#include "platform/transaction.h"
+#include "platform/database/ledgerbackup.h"
+#include "platform/database/transaction.h"
+#include "platform/output/reportgrid.h"
 #include "queries/balanceswindow.h"
 
 #include <QApplication>

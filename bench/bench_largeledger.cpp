@@ -8,11 +8,11 @@
 
 #include "benchsupport.h"
 
-#include "platform/dateedit.h"
-#include "platform/printing.h"
-#include "platform/reportexport.h"
-#include "platform/reportgrid.h"
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
+#include "platform/output/printing.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/reportexport.h"
+#include "platform/widgets/dateedit.h"
 #include "queries/giftquerywindow.h"
 
 #include <QApplication>

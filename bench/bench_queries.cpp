@@ -10,9 +10,9 @@
 
 #include "benchsupport.h"
 
-#include "platform/dateedit.h"
-#include "platform/reportgrid.h"
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
+#include "platform/output/reportgrid.h"
+#include "platform/widgets/dateedit.h"
 #include "queries/giftquerywindow.h"
 
 #include <QApplication>

@@ -10,8 +10,8 @@
 
 #include "benchsupport.h"
 
-#include "platform/datastore.h"
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
+#include "platform/reports/datastore.h"
 
 #include <QCoreApplication>
 #include <QFile>

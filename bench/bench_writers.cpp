@@ -7,7 +7,7 @@
 
 #include "data/giftstore.h"
 #include "data/ledgerschema.h"
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

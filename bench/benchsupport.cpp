@@ -2,7 +2,7 @@
 
 #include "ledgergen.h"
 
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>

@@ -2,8 +2,8 @@
 
 #include "data/ledgerschema.h"
 #include "data/pinyin.h"
-#include "platform/money.h"
-#include "platform/transaction.h"
+#include "platform/core/money.h"
+#include "platform/database/transaction.h"
 
 #include <QDate>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 #include "contactpicker.h"
 
-#include "platform/datastore.h"
-#include "platform/datastoremodel.h"
-#include "platform/dialect.h"
-#include "platform/transaction.h"
-#include "platform/units.h"
+#include "platform/database/dialect.h"
+#include "platform/database/transaction.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/datastoremodel.h"
+#include "platform/reports/units.h"
 
 #include <QHeaderView>
 #include <QInputMethodEvent>

@@ -1,7 +1,7 @@
 #include "giftstore.h"
 
-#include "platform/gbktext.h"
-#include "platform/transaction.h"
+#include "platform/core/gbktext.h"
+#include "platform/database/transaction.h"
 
 #include <QThread>
 

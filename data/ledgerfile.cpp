@@ -3,10 +3,10 @@
 #include "ledgerschema.h"
 #include "ledgerupgrade.h"
 
-#include "platform/dialect.h"
-#include "platform/ledgerbackup.h"
-#include "platform/messagebox.h"
-#include "platform/transaction.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/dialect.h"
+#include "platform/database/ledgerbackup.h"
+#include "platform/database/transaction.h"
 
 #include <QDir>
 #include <QFile>

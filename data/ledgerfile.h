@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ledgerbackup.h"
+#include "platform/database/ledgerbackup.h"
 
 #include <QString>
 

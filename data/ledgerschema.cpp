@@ -1,6 +1,6 @@
 #include "ledgerschema.h"
 
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
 
 #include <QFile>
 #include <QSqlDatabase>

@@ -2,8 +2,8 @@
 
 #include "ledgerschema.h"
 
-#include "platform/ledgerbackup.h"
-#include "platform/transaction.h"
+#include "platform/database/ledgerbackup.h"
+#include "platform/database/transaction.h"
 
 #include <QDir>
 #include <QFile>

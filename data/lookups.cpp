@@ -1,6 +1,6 @@
 #include "lookups.h"
 
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
 
 #include <QComboBox>
 

@@ -1,8 +1,8 @@
 #include "pinyin.h"
 
-#include "platform/datastore.h"
-#include "platform/gbktext.h"
-#include "platform/transaction.h"
+#include "platform/core/gbktext.h"
+#include "platform/database/transaction.h"
+#include "platform/reports/datastore.h"
 
 namespace qv {
 

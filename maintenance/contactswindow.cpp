@@ -2,16 +2,17 @@
 
 #include "data/dropdowns.h"
 #include "data/personname.h"
-#include "platform/datastore.h"
-#include "platform/gbktext.h"
-#include "platform/messagebox.h"
-#include "platform/printing.h"
-#include "platform/report.h"
-#include "platform/reportgrid.h"
-#include "platform/sheetfit.h"
-#include "platform/songfont.h"
-#include "platform/transaction.h"
-#include "platform/units.h"
+#include "platform/core/gbktext.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/transaction.h"
+#include "platform/output/printing.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/report.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/named.h"
+#include "platform/widgets/sheetfit.h"
+#include "platform/widgets/songfont.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -101,16 +102,11 @@ ContactsWindow::ContactsWindow(Transaction& transaction, QWidget* parent)
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     m_st1->setPalette(red);
 
-    auto button = [this](const char* name, const char* text) {
-        auto* b = new QPushButton(QString::fromUtf8(text), this);
-        b->setObjectName(QString::fromLatin1(name));
-        return b;
-    };
-    m_cb1 = button("cb_1", "增加");
-    m_cb2 = button("cb_2", "删除");
-    m_cb3 = button("cb_3", "保存");
-    m_cb5 = button("cb_5", "打印");
-    m_cb4 = button("cb_4", "退出");
+    m_cb1 = namedButton(this, "cb_1", "增加");
+    m_cb2 = namedButton(this, "cb_2", "删除");
+    m_cb3 = namedButton(this, "cb_3", "保存");
+    m_cb5 = namedButton(this, "cb_5", "打印");
+    m_cb4 = namedButton(this, "cb_4", "退出");
     // cb_3 and cb_4 share the same tab value; the row order decides between them.
     setTabOrder(m_dw1, m_cb1);
     setTabOrder(m_cb1, m_cb2);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "data/pinyin.h"
-#include "platform/editablewindow.h"
-#include "platform/reportdef.h"
+#include "platform/output/editablewindow.h"
+#include "platform/reports/reportdef.h"
 
 class QLabel;
 class QPushButton;

@@ -1,10 +1,10 @@
 #include "datainit.h"
 
-#include "platform/globals.h"
-#include "platform/ledgerbackup.h"
-#include "platform/messagebox.h"
-#include "platform/profile.h"
-#include "platform/transaction.h"
+#include "platform/core/globals.h"
+#include "platform/core/messagebox.h"
+#include "platform/core/profile.h"
+#include "platform/database/ledgerbackup.h"
+#include "platform/database/transaction.h"
 
 #include <QDir>
 #include <QMdiSubWindow>

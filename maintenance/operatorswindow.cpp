@@ -1,13 +1,14 @@
 #include "operatorswindow.h"
 
-#include "platform/datastore.h"
-#include "platform/messagebox.h"
-#include "platform/report.h"
-#include "platform/reportgrid.h"
-#include "platform/sheetfit.h"
-#include "platform/songfont.h"
-#include "platform/transaction.h"
-#include "platform/units.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/transaction.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/report.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/named.h"
+#include "platform/widgets/sheetfit.h"
+#include "platform/widgets/songfont.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -123,8 +124,7 @@ OperatorsWindow::OperatorsWindow(Transaction& transaction, QWidget* parent)
 
     const QFont song = songFont(font());
     auto button = [this, &song](const char* name, const char* text) {
-        auto* b = new QPushButton(QString::fromUtf8(text), this);
-        b->setObjectName(QString::fromLatin1(name));
+        auto* b = namedButton(this, name, QString::fromUtf8(text));
         b->setFont(song);
         return b;
     };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/editablewindow.h"
-#include "platform/reportdef.h"
+#include "platform/output/editablewindow.h"
+#include "platform/reports/reportdef.h"
 
 #include <optional>
 

@@ -1,17 +1,18 @@
 #include "recordswindow.h"
 
 #include "data/contactpicker.h"
-#include "platform/datastore.h"
-#include "platform/dateedit.h"
-#include "platform/exportbutton.h"
-#include "platform/messagebox.h"
-#include "platform/printing.h"
-#include "platform/report.h"
-#include "platform/reportexport.h"
-#include "platform/reportgrid.h"
-#include "platform/sheetfit.h"
-#include "platform/transaction.h"
-#include "platform/units.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/transaction.h"
+#include "platform/output/exportbutton.h"
+#include "platform/output/printing.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/report.h"
+#include "platform/reports/reportexport.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/dateedit.h"
+#include "platform/widgets/named.h"
+#include "platform/widgets/sheetfit.h"
 
 #include <QDate>
 #include <QDir>
@@ -132,27 +133,14 @@ RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent)
     setFont(f);
     resize(units::toPixels(kClientWidth, kClientHeight));
 
-    auto label = [this](const char* name, const char* text) {
-        auto* l = new QLabel(QString::fromUtf8(text), this);
-        l->setObjectName(QString::fromLatin1(name));
-        return l;
-    };
-    auto button = [this](const char* name, const char* text) {
-        auto* b = new QPushButton(QString::fromUtf8(text), this);
-        b->setObjectName(QString::fromLatin1(name));
-        return b;
-    };
-    m_nameLabel = label("st_1", "请输入姓名：");
-    m_name = new QLineEdit(this);
-    m_name->setObjectName(QStringLiteral("sle_1"));
-    m_periodLabel = label("st_2", "收/送情日期    从");
-    m_from = new DateEdit(this);
-    m_from->setObjectName(QStringLiteral("em_1"));
-    m_toLabel = label("st_3", "至");
-    m_to = new DateEdit(this);
-    m_to->setObjectName(QStringLiteral("em_2"));
-    m_query = button("cb_1", "查询");
-    m_exit = button("cb_3", "退出");
+    m_nameLabel = namedLabel(this, "st_1", "请输入姓名：");
+    m_name = named<QLineEdit>(this, "sle_1");
+    m_periodLabel = namedLabel(this, "st_2", "收/送情日期    从");
+    m_from = named<DateEdit>(this, "em_1");
+    m_toLabel = namedLabel(this, "st_3", "至");
+    m_to = named<DateEdit>(this, "em_2");
+    m_query = namedButton(this, "cb_1", "查询");
+    m_exit = namedButton(this, "cb_3", "退出");
 
     m_grid = new ReportGrid(recordsDefinition(), this);
     m_grid->setObjectName(QStringLiteral("dw_1"));
@@ -160,9 +148,9 @@ RecordsWindow::RecordsWindow(Transaction& transaction, QWidget* parent)
     m_grid->setTotalsVisible(true);
     m_grid->viewport()->installEventFilter(this);
 
-    m_delete = button("cb_2", "删除");
-    m_save = button("cb_4", "存盘");
-    m_print = button("cb_5", "打印");
+    m_delete = namedButton(this, "cb_2", "删除");
+    m_save = namedButton(this, "cb_4", "存盘");
+    m_print = namedButton(this, "cb_5", "打印");
     m_export = addExportButton(m_print, [this] { return tableFromStore(m_grid->store()); });
 
     // Created last so that the list it drops over the grid stays on top.

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/editablewindow.h"
-#include "platform/money.h"
-#include "platform/printing.h"
-#include "platform/reportdef.h"
+#include "platform/core/money.h"
+#include "platform/output/editablewindow.h"
+#include "platform/output/printing.h"
+#include "platform/reports/reportdef.h"
 
 #include <optional>
 

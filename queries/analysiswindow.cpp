@@ -1,12 +1,12 @@
 #include "analysiswindow.h"
 
-#include "platform/chartwidget.h"
-#include "platform/datastore.h"
-#include "platform/dateedit.h"
-#include "platform/exportbutton.h"
-#include "platform/globals.h"
-#include "platform/messagebox.h"
-#include "platform/units.h"
+#include "platform/core/globals.h"
+#include "platform/core/messagebox.h"
+#include "platform/output/chartwidget.h"
+#include "platform/output/exportbutton.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/dateedit.h"
 
 #include <QApplication>
 #include <QDate>

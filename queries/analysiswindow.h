@@ -2,8 +2,8 @@
 
 #include "giftreports.h"
 
-#include "platform/chartdata.h"
-#include "platform/printing.h"
+#include "platform/output/printing.h"
+#include "platform/reports/chartdata.h"
 
 #include <QWidget>
 

@@ -2,19 +2,20 @@
 
 #include "data/contactpicker.h"
 #include "data/personname.h"
-#include "platform/datastore.h"
-#include "platform/dateedit.h"
-#include "platform/dialect.h"
-#include "platform/exportbutton.h"
-#include "platform/messagebox.h"
-#include "platform/printing.h"
-#include "platform/report.h"
-#include "platform/reportexport.h"
-#include "platform/reportgrid.h"
-#include "platform/sheetfit.h"
-#include "platform/songfont.h"
-#include "platform/transaction.h"
-#include "platform/units.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/dialect.h"
+#include "platform/database/transaction.h"
+#include "platform/output/exportbutton.h"
+#include "platform/output/printing.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/report.h"
+#include "platform/reports/reportexport.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/dateedit.h"
+#include "platform/widgets/named.h"
+#include "platform/widgets/sheetfit.h"
+#include "platform/widgets/songfont.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -111,29 +112,16 @@ BalancesWindow::BalancesWindow(Transaction& transaction, QWidget* parent)
     setFont(songFont(font(), 10));
     resize(units::toPixels(kClientWidth, kClientHeight));
 
-    auto label = [this](const QString& text, const char* name) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QString::fromLatin1(name));
-        return l;
-    };
-    auto button = [this](const QString& text, const char* name) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QString::fromLatin1(name));
-        return b;
-    };
-    m_nameLabel = label(QStringLiteral("请输入姓名："), "st_1");
-    m_name = new QLineEdit(this);
-    m_name->setObjectName(QStringLiteral("sle_1"));
+    m_nameLabel = namedLabel(this, "st_1", QStringLiteral("请输入姓名："));
+    m_name = named<QLineEdit>(this, "sle_1");
     m_name->setPlaceholderText(QStringLiteral("空白 = 所有人"));
-    m_fromLabel = label(QStringLiteral("往来日期    从"), "st_2");
-    m_from = new DateEdit(this);
-    m_from->setObjectName(QStringLiteral("em_1"));
-    m_toLabel = label(QStringLiteral("至"), "st_3");
-    m_to = new DateEdit(this);
-    m_to->setObjectName(QStringLiteral("em_2"));
-    m_query = button(QStringLiteral("查询"), "cb_1");
-    m_print = button(QStringLiteral("打印"), "cb_2");
-    m_exit = button(QStringLiteral("退出"), "cb_3");
+    m_fromLabel = namedLabel(this, "st_2", QStringLiteral("往来日期    从"));
+    m_from = named<DateEdit>(this, "em_1");
+    m_toLabel = namedLabel(this, "st_3", QStringLiteral("至"));
+    m_to = named<DateEdit>(this, "em_2");
+    m_query = namedButton(this, "cb_1", QStringLiteral("查询"));
+    m_print = namedButton(this, "cb_2", QStringLiteral("打印"));
+    m_exit = namedButton(this, "cb_3", QStringLiteral("退出"));
     m_export = addExportButton(m_print, [this] { return tableFromStore(m_grid->store()); });
     m_nameLabel->setBuddy(m_name);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/reportdef.h"
+#include "platform/reports/reportdef.h"
 
 #include <QDate>
 #include <QWidget>

@@ -2,13 +2,14 @@
 
 #include "data/contactpicker.h"
 #include "data/personname.h"
-#include "platform/dateedit.h"
-#include "platform/exportbutton.h"
-#include "platform/globals.h"
-#include "platform/messagebox.h"
-#include "platform/reportgrid.h"
-#include "platform/sheetfit.h"
-#include "platform/units.h"
+#include "platform/core/globals.h"
+#include "platform/core/messagebox.h"
+#include "platform/output/exportbutton.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/dateedit.h"
+#include "platform/widgets/named.h"
+#include "platform/widgets/sheetfit.h"
 
 #include <QApplication>
 #include <QDate>
@@ -84,16 +85,6 @@ GiftQueryWindow::GiftQueryWindow(GiftQueryConfig config, Transaction& transactio
     setFont(windowFont());
     resize(units::toPixels(m_config.widthUnits + kExportRoomUnits, kHeightUnits));
 
-    auto label = [this](const QString& text, const char* name) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QString::fromLatin1(name));
-        return l;
-    };
-    auto button = [this](const QString& text, const char* name) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QString::fromLatin1(name));
-        return b;
-    };
     auto dateEdit = [this](const char* name) {
         auto* e = new DateEdit(this);
         e->setObjectName(QString::fromLatin1(name));
@@ -102,16 +93,15 @@ GiftQueryWindow::GiftQueryWindow(GiftQueryConfig config, Transaction& transactio
     };
 
     if (m_config.byPerson) {
-        m_nameLabel = label(QStringLiteral("请输入姓名："), "st_1");
-        m_name = new QLineEdit(this);
-        m_name->setObjectName(QStringLiteral("sle_1"));
+        m_nameLabel = namedLabel(this, "st_1", QStringLiteral("请输入姓名："));
+        m_name = named<QLineEdit>(this, "sle_1");
     }
-    m_dateLabel = label(QStringLiteral("收情日期    从"), "st_2");
+    m_dateLabel = namedLabel(this, "st_2", QStringLiteral("收情日期    从"));
     m_from = dateEdit("em_1");
-    m_toLabel = label(QStringLiteral("至"), "st_3");
+    m_toLabel = namedLabel(this, "st_3", QStringLiteral("至"));
     m_to = dateEdit("em_2");
-    m_query = button(QStringLiteral("查询"), "cb_1");
-    m_print = button(QStringLiteral("打印"), "cb_2");
+    m_query = namedButton(this, "cb_1", QStringLiteral("查询"));
+    m_print = namedButton(this, "cb_2", QStringLiteral("打印"));
 
     m_reports = new QStackedWidget(this);
     m_dw1 = makeReport(m_config, m_tr, m_reports);
@@ -120,7 +110,7 @@ GiftQueryWindow::GiftQueryWindow(GiftQueryConfig config, Transaction& transactio
     m_reports->addWidget(m_dw1);
     m_reports->addWidget(m_standby);
     m_reports->setCurrentWidget(m_dw1);
-    m_exit = button(QStringLiteral("退出"), "cb_3");
+    m_exit = namedButton(this, "cb_3", QStringLiteral("退出"));
 
     placeControls();
     m_export = addExportButton(m_print, [this] { return rowsFromStore(m_dw1->store()); });

@@ -2,7 +2,7 @@
 
 #include "giftreports.h"
 
-#include "platform/printing.h"
+#include "platform/output/printing.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "giftreports.h"
 
-#include "platform/report.h"
-#include "platform/songfont.h"
+#include "platform/reports/report.h"
+#include "platform/widgets/songfont.h"
 
 namespace qv {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/money.h"
+#include "platform/core/money.h"
 
 #include <QAbstractSpinBox>
 

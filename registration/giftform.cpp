@@ -7,11 +7,12 @@
 #include "data/giftstore.h"
 #include "data/lookups.h"
 #include "data/personname.h"
-#include "platform/datastore.h"
-#include "platform/dateedit.h"
-#include "platform/messagebox.h"
-#include "platform/transaction.h"
-#include "platform/units.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/transaction.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/dateedit.h"
+#include "platform/widgets/named.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -133,36 +134,22 @@ void GiftForm::buildControls()
 {
     // The group box is only a frame behind the fields; the fields belong to
     // the window, so the picker can drop over them.
-    m_group = new QGroupBox(this);
-    m_group->setObjectName(QStringLiteral("gb_1"));
+    m_group = named<QGroupBox>(this, "gb_1");
 
     auto label = [this](const QString& text, const char* name) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QString::fromLatin1(name));
+        auto* l = namedLabel(this, name, text);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         return l;
     };
-    auto lineEdit = [this](const char* name) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QString::fromLatin1(name));
-        return e;
-    };
     auto list = [this](const char* name) {
-        auto* c = new QComboBox(this);
-        c->setObjectName(QString::fromLatin1(name));
+        auto* c = named<QComboBox>(this, name);
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert);
         c->setMaxVisibleItems(12);
         return c;
     };
-    auto dateEdit = [this](const char* name) {
-        auto* d = new DateEdit(this);
-        d->setObjectName(QString::fromLatin1(name));
-        return d;
-    };
     auto button = [this](const QString& text, const char* name) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QString::fromLatin1(name));
+        auto* b = namedButton(this, name, text);
         b->setAutoDefault(false);
         return b;
     };
@@ -177,22 +164,20 @@ void GiftForm::buildControls()
     label(QStringLiteral("发生时间"), "st_8");
     label(m_config.giftDateLabel, "st_9");
 
-    m_number = lineEdit("sle_1");
+    m_number = named<QLineEdit>(this, "sle_1");
     m_number->setReadOnly(true);
-    m_name = lineEdit("sle_2");
+    m_name = named<QLineEdit>(this, "sle_2");
     m_name->setProperty("downArrowEvent", m_config.downArrowEvent);
-    m_category = lineEdit("sle_3");
-    m_goods = lineEdit("sle_6");
+    m_category = named<QLineEdit>(this, "sle_3");
+    m_goods = named<QLineEdit>(this, "sle_6");
     m_reason = list("ddlb_1");
     m_object = list("ddlb_2");
-    m_amount = new AmountEdit(this);
-    m_amount->setObjectName(QStringLiteral("em_2"));
+    m_amount = named<AmountEdit>(this, "em_2");
     m_amount->setSpinStep(Money::fromCents(5000));
     m_amount->setSpinRange(Money::fromCents(1000), Money::fromCents(10000000000LL));
-    m_occasionDate = dateEdit("em_1");
-    m_giftDate = dateEdit("em_3");
-    m_history = new QLabel(this);
-    m_history->setObjectName(QStringLiteral("st_10"));
+    m_occasionDate = named<DateEdit>(this, "em_1");
+    m_giftDate = named<DateEdit>(this, "em_3");
+    m_history = named<QLabel>(this, "st_10");
     m_history->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_save = button(QStringLiteral("存档"), "cb_1");
     m_next = button(QStringLiteral("下一个"), "cb_2");

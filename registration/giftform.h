@@ -1,8 +1,8 @@
 #pragma once
 
 #include "data/giftstore.h"
-#include "platform/editablewindow.h"
-#include "platform/money.h"
+#include "platform/core/money.h"
+#include "platform/output/editablewindow.h"
 
 #include <QDateTime>
 #include <QString>

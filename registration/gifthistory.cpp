@@ -1,6 +1,6 @@
 #include "gifthistory.h"
 
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
 
 #include <QDate>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/giftstore.h"
-#include "platform/money.h"
+#include "platform/core/money.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "annualstatistics.h"
 
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
 
 namespace qv {
 

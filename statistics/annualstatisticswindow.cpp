@@ -4,13 +4,14 @@
 #include "statisticsreports.h"
 #include "yearchoice.h"
 
-#include "platform/datastore.h"
-#include "platform/exportbutton.h"
-#include "platform/messagebox.h"
-#include "platform/printing.h"
-#include "platform/reportgrid.h"
-#include "platform/transaction.h"
-#include "platform/units.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/transaction.h"
+#include "platform/output/exportbutton.h"
+#include "platform/output/printing.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/named.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -39,8 +40,7 @@ AnnualStatisticsWindow::AnnualStatisticsWindow(Transaction& transaction, QWidget
     m_yearLabel->setBuddy(m_year);
 
     auto button = [this](const char* name, const char* text) {
-        auto* b = new QPushButton(QString::fromUtf8(text), this);
-        b->setObjectName(QString::fromLatin1(name));
+        auto* b = namedButton(this, name, QString::fromUtf8(text));
         b->setAutoDefault(false);
         return b;
     };

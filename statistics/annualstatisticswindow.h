@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/printing.h"
+#include "platform/output/printing.h"
 
 #include <QDialog>
 

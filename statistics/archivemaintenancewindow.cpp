@@ -3,12 +3,13 @@
 #include "statisticsreports.h"
 #include "yearchoice.h"
 
-#include "platform/datastore.h"
-#include "platform/messagebox.h"
-#include "platform/reportgrid.h"
-#include "platform/sheetfit.h"
-#include "platform/transaction.h"
-#include "platform/units.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/transaction.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/named.h"
+#include "platform/widgets/sheetfit.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -44,22 +45,16 @@ ArchiveMaintenanceWindow::ArchiveMaintenanceWindow(Transaction& transaction, QWi
     m_grid->viewport()->installEventFilter(this);
     m_grid->horizontalHeader()->viewport()->installEventFilter(this);
 
-    m_frame = new QGroupBox(this);
-    m_frame->setObjectName(QStringLiteral("gb_1"));
+    m_frame = named<QGroupBox>(this, "gb_1");
     m_yearLabel = new QLabel(QStringLiteral("请选择年份"), this);
     m_yearLabel->setObjectName(QStringLiteral("st_1"));
     m_year = createYearList(QStringLiteral("ddlb_1"), QStringLiteral("2003"), this);
     m_yearLabel->setBuddy(m_year);
 
-    auto button = [this](const char* name, const char* text) {
-        auto* b = new QPushButton(QString::fromUtf8(text), this);
-        b->setObjectName(QString::fromLatin1(name));
-        return b;
-    };
-    m_query = button("cb_1", "查询");
-    m_delete = button("cb_2", "删除");
-    m_save = button("cb_4", "存盘");
-    m_exit = button("cb_3", "退出");
+    m_query = namedButton(this, "cb_1", "查询");
+    m_delete = namedButton(this, "cb_2", "删除");
+    m_save = namedButton(this, "cb_4", "存盘");
+    m_exit = namedButton(this, "cb_3", "退出");
 
     setTabOrder(m_year, m_query);
     setTabOrder(m_query, m_grid);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/editablewindow.h"
+#include "platform/output/editablewindow.h"
 
 class QComboBox;
 class QGroupBox;

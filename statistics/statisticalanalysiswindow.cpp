@@ -2,11 +2,12 @@
 
 #include "yearchoice.h"
 
-#include "platform/chartwidget.h"
-#include "platform/datastore.h"
-#include "platform/messagebox.h"
-#include "platform/printing.h"
-#include "platform/units.h"
+#include "platform/core/messagebox.h"
+#include "platform/output/chartwidget.h"
+#include "platform/output/printing.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/units.h"
+#include "platform/widgets/named.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -155,8 +156,7 @@ StatisticalAnalysisWindow::StatisticalAnalysisWindow(Transaction& transaction, Q
     useSongFont(this);
     resize(units::toPixels(kClientWidth, kClientHeight));
 
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("tab_1"));
+    m_tabs = named<QTabWidget>(this, "tab_1");
     m_received = new AnalysisPage(receivedAnalysisPage(), transaction);
     m_given = new AnalysisPage(givenAnalysisPage(), transaction);
     m_tabs->addTab(m_received, style()->standardIcon(QStyle::SP_DialogApplyButton),

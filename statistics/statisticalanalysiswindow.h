@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/chartdata.h"
-#include "platform/reportdef.h"
+#include "platform/reports/chartdata.h"
+#include "platform/reports/reportdef.h"
 
 #include <QWidget>
 

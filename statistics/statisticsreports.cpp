@@ -1,6 +1,6 @@
 #include "statisticsreports.h"
 
-#include "platform/report.h"
+#include "platform/reports/report.h"
 
 namespace qv {
 

@@ -1,8 +1,8 @@
 #include "yearchoice.h"
 
-#include "platform/gbktext.h"
-#include "platform/messagebox.h"
-#include "platform/songfont.h"
+#include "platform/core/gbktext.h"
+#include "platform/core/messagebox.h"
+#include "platform/widgets/songfont.h"
 
 #include <QComboBox>
 #include <QDate>

@@ -3,7 +3,7 @@
 #include "app/halt.h"
 #include "app/mainwindow.h"
 #include "app/sheets.h"
-#include "platform/messagebox.h"
+#include "platform/core/messagebox.h"
 
 #include <QAccessible>
 #include <QComboBox>

@@ -1,5 +1,5 @@
-#include "app/activation.h"
-#include "platform/qtmessagebox.h"
+#include "platform/widgets/activation.h"
+#include "platform/widgets/qtmessagebox.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,13 +1,13 @@
 #include "support/testledger.h"
 
-#include "app/backupcommand.h"
+#include "app/commands/backupcommand.h"
 #include "app/ledgermenu.h"
 #include "app/mainwindow.h"
 #include "app/sheets.h"
 #include "data/ledgerfile.h"
-#include "platform/filedialog.h"
-#include "platform/ledgerbackup.h"
-#include "platform/messagebox.h"
+#include "platform/core/filedialog.h"
+#include "platform/core/messagebox.h"
+#include "platform/database/ledgerbackup.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

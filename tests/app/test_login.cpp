@@ -1,8 +1,8 @@
 #include "support/testledger.h"
 
 #include "app/loginwindow.h"
-#include "platform/globals.h"
-#include "platform/messagebox.h"
+#include "platform/core/globals.h"
+#include "platform/core/messagebox.h"
 
 #include <QLineEdit>
 #include <QPointer>

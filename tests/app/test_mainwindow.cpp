@@ -4,9 +4,9 @@
 #include "app/helpwindow.h"
 #include "app/mainwindow.h"
 #include "app/sheets.h"
-#include "platform/globals.h"
-#include "platform/messagebox.h"
-#include "platform/printing.h"
+#include "platform/core/globals.h"
+#include "platform/core/messagebox.h"
+#include "platform/output/printing.h"
 #include "queries/giftquerywindow.h"
 
 #include <QApplication>

@@ -3,9 +3,9 @@
 #include "app/mainwindow.h"
 #include "app/personquery.h"
 #include "app/sheets.h"
-#include "platform/dateedit.h"
-#include "platform/messagebox.h"
-#include "platform/reportgrid.h"
+#include "platform/core/messagebox.h"
+#include "platform/output/reportgrid.h"
+#include "platform/widgets/dateedit.h"
 #include "queries/balanceswindow.h"
 
 #include <QLineEdit>

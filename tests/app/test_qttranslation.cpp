@@ -1,5 +1,5 @@
-#include "app/qttranslation.h"
-#include "platform/qtmessagebox.h"
+#include "platform/widgets/qtmessagebox.h"
+#include "platform/widgets/qttranslation.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "app/helpwindow.h"
 #include "app/mainwindow.h"
 #include "app/sheets.h"
-#include "platform/messagebox.h"
+#include "platform/core/messagebox.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

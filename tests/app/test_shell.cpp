@@ -3,9 +3,9 @@
 #include "app/helpwindow.h"
 #include "app/loginwindow.h"
 #include "app/mainwindow.h"
-#include "platform/globals.h"
-#include "platform/transaction.h"
-#include "platform/units.h"
+#include "platform/core/globals.h"
+#include "platform/database/transaction.h"
+#include "platform/reports/units.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "support/testledger.h"
 
-#include "app/initdb.h"
+#include "app/commands/initdb.h"
 #include "app/pack.h"
 #include "data/ledgerschema.h"
-#include "platform/messagebox.h"
+#include "platform/core/messagebox.h"
 
 #include <QDir>
 #include <QFile>

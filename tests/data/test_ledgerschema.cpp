@@ -1,7 +1,7 @@
 #include "support/testledger.h"
 
 #include "data/ledgerschema.h"
-#include "platform/gbktext.h"
+#include "platform/core/gbktext.h"
 
 #include <QSet>
 
@@ -15,23 +15,41 @@ class LedgerSchemaDb : public LedgerTest
 TEST_P(LedgerSchemaDb, AFreshLedgerHasTheTablesAndTheSeedRows)
 {
     EXPECT_EQ(LedgerSchema::existingTables(sqlca()).size(), LedgerSchema::tableNames().size());
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT password FROM czr WHERE code = '7063'")).toString(), QStringLiteral("7063"));
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM syb WHERE sy = ?"), {QStringLiteral("升职")}).toInt(), 1);
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM dxb WHERE dx = ?"), {QStringLiteral("本人")}).toInt(), 1);
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT password FROM czr WHERE code = '7063'")).toString(),
+              QStringLiteral("7063"));
+    EXPECT_EQ(ledger()
+                  .scalar(QStringLiteral("SELECT count(*) FROM syb WHERE sy = ?"), {QStringLiteral("升职")})
+                  .toInt(),
+              1);
+    EXPECT_EQ(ledger()
+                  .scalar(QStringLiteral("SELECT count(*) FROM dxb WHERE dx = ?"), {QStringLiteral("本人")})
+                  .toInt(),
+              1);
     for (const char* category : {"亲戚", "朋友", "同事", "同学", "邻居"})
-        EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM fwfz WHERE fwz = ?"), {QString::fromUtf8(category)}).toInt(), 1);
+        EXPECT_EQ(ledger()
+                      .scalar(QStringLiteral("SELECT count(*) FROM fwfz WHERE fwz = ?"),
+                              {QString::fromUtf8(category)})
+                      .toInt(),
+                  1);
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM tjb")).toInt(), 0);
 }
 
 TEST_P(LedgerSchemaDb, YearBoundsOfYyyymmddTextsSelectExactlyThatYear)
 {
     for (const char* day : {"20031231", "20040101", "20041231", "20050101"})
-        ledger().exec(QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, je, sq) VALUES (?, 'a', '收情', 1, ?)"),
-                      {QString::fromLatin1(day), QString::fromLatin1(day)});
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM rqwlb WHERE sq BETWEEN ? AND ?"),
-                              {QStringLiteral("20040101"), QStringLiteral("20041231")}).toInt(), 2);
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT min(sq) FROM rqwlb WHERE sq > ?"), {QStringLiteral("20031231")}).toString(),
-              QStringLiteral("20040101"));
+        ledger().exec(
+            QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, je, sq) VALUES (?, 'a', '收情', 1, ?)"),
+            {QString::fromLatin1(day), QString::fromLatin1(day)});
+    EXPECT_EQ(ledger()
+                  .scalar(QStringLiteral("SELECT count(*) FROM rqwlb WHERE sq BETWEEN ? AND ?"),
+                          {QStringLiteral("20040101"), QStringLiteral("20041231")})
+                  .toInt(),
+              2);
+    EXPECT_EQ(
+        ledger()
+            .scalar(QStringLiteral("SELECT min(sq) FROM rqwlb WHERE sq > ?"), {QStringLiteral("20031231")})
+            .toString(),
+        QStringLiteral("20040101"));
 }
 
 QV_LEDGER_TEST_SUITE(LedgerSchemaDb);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/dateedit.h"
-#include "platform/reportgrid.h"
+#include "platform/output/reportgrid.h"
+#include "platform/widgets/dateedit.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,9 +3,9 @@
 #include "support/widgetinput.h"
 
 #include "maintenance/contactswindow.h"
-#include "platform/reportgrid.h"
-#include "platform/messagebox.h"
-#include "platform/printing.h"
+#include "platform/core/messagebox.h"
+#include "platform/output/printing.h"
+#include "platform/output/reportgrid.h"
 
 #include <QApplication>
 #include <QComboBox>

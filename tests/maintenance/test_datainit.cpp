@@ -4,10 +4,10 @@
 
 #include "maintenance/datainit.h"
 #include "maintenance/recordswindow.h"
-#include "platform/globals.h"
-#include "platform/messagebox.h"
-#include "platform/profile.h"
-#include "platform/reportgrid.h"
+#include "platform/core/globals.h"
+#include "platform/core/messagebox.h"
+#include "platform/core/profile.h"
+#include "platform/output/reportgrid.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "app/sheets.h"
 #include "maintenance/operatorswindow.h"
 #include "maintenance/recordswindow.h"
-#include "platform/messagebox.h"
+#include "platform/core/messagebox.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,10 +4,10 @@
 #include "gridinput.h"
 
 #include "maintenance/operatorswindow.h"
-#include "platform/datastore.h"
-#include "platform/messagebox.h"
-#include "platform/printing.h"
-#include "platform/reportexport.h"
+#include "platform/core/messagebox.h"
+#include "platform/output/printing.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/reportexport.h"
 #include "support/pdftext.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "giftformtest.h"
 
 #include "app/loginwindow.h"
-#include "platform/globals.h"
+#include "platform/core/globals.h"
 
 #include <QTest>
 

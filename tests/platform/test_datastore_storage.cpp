@@ -4,7 +4,7 @@
 
 #include "support/testledger.h"
 
-#include "platform/datastore.h"
+#include "platform/reports/datastore.h"
 
 using namespace qv;
 using qv::test::LedgerTest;

@@ -1,4 +1,4 @@
-#include "platform/gbktext.h"
+#include "platform/core/gbktext.h"
 
 #include <gtest/gtest.h>
 

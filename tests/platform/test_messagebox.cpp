@@ -1,4 +1,4 @@
-#include "platform/messagebox.h"
+#include "platform/core/messagebox.h"
 
 #include <gtest/gtest.h>
 

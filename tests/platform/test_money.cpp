@@ -1,5 +1,5 @@
-#include "platform/capitals.h"
-#include "platform/money.h"
+#include "platform/core/capitals.h"
+#include "platform/core/money.h"
 
 #include <gtest/gtest.h>
 

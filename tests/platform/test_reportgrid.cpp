@@ -1,10 +1,10 @@
 #include "support/pdftext.h"
 #include "support/testledger.h"
 
-#include "platform/filedialog.h"
-#include "platform/messagebox.h"
-#include "platform/printing.h"
-#include "platform/reportgrid.h"
+#include "platform/core/filedialog.h"
+#include "platform/core/messagebox.h"
+#include "platform/output/printing.h"
+#include "platform/output/reportgrid.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

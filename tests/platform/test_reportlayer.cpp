@@ -4,16 +4,16 @@
 #include "support/testledger.h"
 #include "support/xlsxreader.h"
 
-#include "platform/chartdata.h"
-#include "platform/chartwidget.h"
-#include "platform/datastore.h"
-#include "platform/exportbutton.h"
-#include "platform/filedialog.h"
-#include "platform/messagebox.h"
-#include "platform/printing.h"
-#include "platform/report.h"
-#include "platform/reportexport.h"
-#include "platform/reportgrid.h"
+#include "platform/core/filedialog.h"
+#include "platform/core/messagebox.h"
+#include "platform/output/chartwidget.h"
+#include "platform/output/exportbutton.h"
+#include "platform/output/printing.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/chartdata.h"
+#include "platform/reports/datastore.h"
+#include "platform/reports/report.h"
+#include "platform/reports/reportexport.h"
 
 #include <QApplication>
 #include <QChart>

@@ -1,7 +1,7 @@
 #include "support/testledger.h"
 
-#include "platform/datastore.h"
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
+#include "platform/reports/datastore.h"
 
 #include <QCoreApplication>
 #include <QDir>

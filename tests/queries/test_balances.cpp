@@ -2,13 +2,13 @@
 #include "support/testledger.h"
 
 #include "data/contactpicker.h"
-#include "platform/datastore.h"
-#include "platform/dateedit.h"
-#include "platform/exportbutton.h"
-#include "platform/filedialog.h"
-#include "platform/messagebox.h"
-#include "platform/printing.h"
-#include "platform/reportgrid.h"
+#include "platform/core/filedialog.h"
+#include "platform/core/messagebox.h"
+#include "platform/output/exportbutton.h"
+#include "platform/output/printing.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/datastore.h"
+#include "platform/widgets/dateedit.h"
 #include "queries/balanceswindow.h"
 
 #include <QHeaderView>

@@ -2,8 +2,8 @@
 
 #include "support/testledger.h"
 
-#include "platform/messagebox.h"
-#include "platform/money.h"
+#include "platform/core/messagebox.h"
+#include "platform/core/money.h"
 #include "registration/giftform.h"
 
 #include <QDateTime>
@@ -29,8 +29,7 @@ protected:
     qv::GiftForm& open(qv::GiftKind kind);
 
     // A control of the form by its name; a missing one fails the test.
-    template <class T>
-    static T* child(qv::GiftForm& form, const char* name)
+    template <class T> static T* child(qv::GiftForm& form, const char* name)
     {
         auto* w = form.findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(w, nullptr) << name;

@@ -1,6 +1,6 @@
 #include "giftformtest.h"
 
-#include "platform/keyhabits.h"
+#include "platform/widgets/keyhabits.h"
 
 #include <QApplication>
 #include <QDialog>

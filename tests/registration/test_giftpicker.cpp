@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "data/pinyin.h"
-#include "platform/units.h"
+#include "platform/reports/units.h"
 
 using namespace qv;
 

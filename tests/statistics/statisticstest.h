@@ -3,8 +3,8 @@
 #include "support/testledger.h"
 #include "support/widgetinput.h"
 
-#include "platform/messagebox.h"
-#include "platform/money.h"
+#include "platform/core/messagebox.h"
+#include "platform/core/money.h"
 
 #include <QComboBox>
 #include <QPushButton>

@@ -2,11 +2,11 @@
 
 #include "statistics/annualstatisticswindow.h"
 
-#include "platform/datastore.h"
-#include "platform/exportbutton.h"
-#include "platform/filedialog.h"
-#include "platform/printing.h"
-#include "platform/reportgrid.h"
+#include "platform/core/filedialog.h"
+#include "platform/output/exportbutton.h"
+#include "platform/output/printing.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/datastore.h"
 #include "support/pdftext.h"
 
 #include <QFile>

@@ -3,8 +3,8 @@
 #include "statistics/annualstatisticswindow.h"
 #include "statistics/archivemaintenancewindow.h"
 
-#include "platform/datastore.h"
-#include "platform/reportgrid.h"
+#include "platform/output/reportgrid.h"
+#include "platform/reports/datastore.h"
 
 #include <QHeaderView>
 #include <QTest>

@@ -2,8 +2,8 @@
 
 #include "statistics/statisticalanalysiswindow.h"
 
-#include "platform/chartwidget.h"
-#include "platform/printing.h"
+#include "platform/output/chartwidget.h"
+#include "platform/output/printing.h"
 
 #include <QPrintPreviewDialog>
 #include <QTabWidget>

@@ -1,7 +1,7 @@
 #include "statistics/yearchoice.h"
 
 #include "app/sheets.h"
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
 
 #include <QComboBox>
 #include <QDate>

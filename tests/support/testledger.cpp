@@ -1,7 +1,7 @@
 #include "testledger.h"
 
 #include "data/ledgerschema.h"
-#include "platform/profile.h"
+#include "platform/core/profile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,9 +14,18 @@ namespace qv::test {
 
 namespace {
 
-QString pgHost() { return qEnvironmentVariable("QUORVEL_TEST_PG_HOST"); }
-QString pgPort() { return qEnvironmentVariable("QUORVEL_TEST_PG_PORT", QStringLiteral("5432")); }
-QString pgUser() { return qEnvironmentVariable("QUORVEL_TEST_PG_USER", QStringLiteral("postgres")); }
+QString pgHost()
+{
+    return qEnvironmentVariable("QUORVEL_TEST_PG_HOST");
+}
+QString pgPort()
+{
+    return qEnvironmentVariable("QUORVEL_TEST_PG_PORT", QStringLiteral("5432"));
+}
+QString pgUser()
+{
+    return qEnvironmentVariable("QUORVEL_TEST_PG_USER", QStringLiteral("postgres"));
+}
 
 void fillPg(Transaction& t, const QString& database)
 {
@@ -32,8 +41,9 @@ bool pgAdmin(const QString& sql, QString& error)
     const QString name = QStringLiteral("qv_test_admin");
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false)
-                                                        : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        QSqlDatabase db = QSqlDatabase::contains(name)
+                              ? QSqlDatabase::database(name, false)
+                              : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
         if (!db.isOpen()) {
             db.setHostName(pgHost());
             db.setPort(pgPort().toInt());
@@ -81,7 +91,8 @@ QString pgTemplate(QString& error)
         return name;
     const QString candidate = QStringLiteral("qv_tpl_%1").arg(QCoreApplication::applicationPid());
     pgAdmin(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(candidate), error);
-    if (!pgAdmin(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(candidate), error))
+    if (!pgAdmin(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(candidate),
+                 error))
         return {};
     Transaction t;
     fillPg(t, candidate);
@@ -215,7 +226,8 @@ QVariant TestLedger::scalar(const QString& sql, const QVariantList& values)
 
 void TestLedger::exec(const QString& sql, const QVariantList& values)
 {
-    ASSERT_EQ(m_sqlca.execute(sql, values), 0) << sql.toStdString() << ": " << m_sqlca.SQLErrText.toStdString();
+    ASSERT_EQ(m_sqlca.execute(sql, values), 0)
+        << sql.toStdString() << ": " << m_sqlca.SQLErrText.toStdString();
     ASSERT_TRUE(m_sqlca.commit()) << m_sqlca.SQLErrText.toStdString();
 }
 
@@ -226,6 +238,9 @@ void LedgerTest::SetUp()
     ASSERT_TRUE(m_ledger->create(error)) << error.toStdString();
 }
 
-void LedgerTest::TearDown() { m_ledger.reset(); }
+void LedgerTest::TearDown()
+{
+    m_ledger.reset();
+}
 
 } // namespace qv::test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/transaction.h"
+#include "platform/database/transaction.h"
 
 #include <QString>
 #include <QTemporaryDir>

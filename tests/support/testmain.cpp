@@ -1,5 +1,5 @@
-#include "platform/messagebox.h"
-#include "platform/modalguard.h"
+#include "platform/core/messagebox.h"
+#include "platform/widgets/modalguard.h"
 
 #include <QApplication>
 
