@@ -1,11 +1,13 @@
 #include "activation.h"
 #include "backupcommand.h"
+#include "firststart.h"
 #include "initdb.h"
 #include "pack.h"
 #include "qttranslation.h"
 #include "sheets.h"
 
 #include "platform/keyhabits.h"
+#include "platform/messagebox.h"
 #include "platform/modalguard.h"
 #include "platform/qtmessagebox.h"
 #include "platform/transaction.h"
@@ -67,6 +69,12 @@ int runWindows(int argc, char* argv[])
     qv::installModalCloseGuard(app);
     qv::installActivationKeeper(app);
     qv::registerTaskWindows();
+
+    QString homeError;
+    if (!qv::enterLedgerHome(homeError)) {
+        qv::messagebox(QStringLiteral("不能建立账本"), homeError, qv::Icon::StopSign);
+        return 1;
+    }
 
     int code = 1;
     {
