@@ -63,6 +63,9 @@ int runWindows(int argc, char* argv[])
         return 2;
     }
     QApplication app(argc, argv);
+    // The installed launcher's name (resources/desktop/): the desktop shows
+    // its icon and name for the windows, also on Wayland.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvel.quorvel"));
     qv::installQtTranslation(app); // without it Qt's own dialogs speak English, nothing worse
     qv::installQtRuntimeServices();
     qv::installKeyHabits(app);
