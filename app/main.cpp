@@ -1,4 +1,5 @@
 #include "app/commands/backupcommand.h"
+#include "app/commands/firststart.h"
 #include "app/commands/initdb.h"
 #include "pack.h"
 #include "platform/widgets/activation.h"
@@ -61,12 +62,21 @@ int runWindows(int argc, char* argv[])
         return 2;
     }
     QApplication app(argc, argv);
+    // The installed launcher's name (resources/desktop/): the desktop shows
+    // its icon and name for the windows, also on Wayland.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvel.quorvel"));
     qv::installQtTranslation(app); // without it Qt's own dialogs speak English, nothing worse
     qv::installQtRuntimeServices();
     qv::installKeyHabits(app);
     qv::installModalCloseGuard(app);
     qv::installActivationKeeper(app);
     qv::registerTaskWindows();
+
+    QString homeError;
+    if (!qv::enterLedgerHome(homeError)) {
+        qv::messagebox(QStringLiteral("不能建立账本"), homeError, qv::Icon::StopSign);
+        return 1;
+    }
 
     int code = 1;
     {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the program needs, only those missing.
-# Usage: deps.sh run|test
+# Usage: deps.sh run|test|package
 set -euo pipefail
 
 run_packages=(
@@ -22,7 +22,13 @@ test_packages=(
     # dbms=ODBC is tested against the throw-away PostgreSQL server through
     # unixODBC and Debian's PostgreSQL ODBC driver
     unixodbc odbc-postgresql
+    # the installed launcher and software-centre entry are checked with the
+    # desktop's own validators, so that a broken one fails the tests
+    desktop-file-utils appstream
 )
+# cpack -G DEB names the Debian packages of the libraries the program links
+# through dpkg-shlibdeps.
+package_packages=(dpkg-dev)
 
 # Chinese names are typed through the desktop's input method. Qt programs
 # reach fcitx5 only through its Qt 6 front end; ibus needs nothing extra.
@@ -31,9 +37,10 @@ if dpkg-query -W -f='${Status}' fcitx5 2>/dev/null | grep -q "install ok install
 fi
 
 wanted=("${run_packages[@]}")
-if [ "${1:-run}" = test ]; then
-    wanted+=("${test_packages[@]}")
-fi
+case "${1:-run}" in
+test) wanted+=("${test_packages[@]}") ;;
+package) wanted+=("${package_packages[@]}") ;;
+esac
 
 missing=()
 for p in "${wanted[@]}"; do

@@ -12,6 +12,9 @@ top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/build.sh" build-asan -DQUORVEL_BUILD_TESTS=ON -DQUORVEL_BUILD_BENCH=OFF \
     -DQUORVEL_SANITIZE=ON -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
 
+# The installed launcher, icons, software-centre entry and manual page.
+"$top/scripts/check_install.sh" build
+
 # A throw-away PostgreSQL cluster on a Unix socket in a temporary directory.
 pgbin="$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n1)"
 pgdir="$(mktemp -d /tmp/quorvel-pg.XXXXXX)"

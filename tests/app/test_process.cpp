@@ -207,10 +207,35 @@ QV_LEDGER_TEST_SUITE(WaysOut);
 
 TEST(FailedStart, EndsWithStatusOneAfterItsMessage)
 {
-    QTemporaryDir dir; // no pb.ini
-    const Finished f =
-        runProgram(kScripted, {}, dir.path(), {QStringLiteral("QUORVEL_KEY_SCRIPT=不能连接数据库>{Return}")});
-    ASSERT_TRUE(f.ended);
-    EXPECT_EQ(f.status, QProcess::NormalExit) << f.err.toStdString();
-    EXPECT_EQ(f.code, 1) << f.err.toStdString();
+    struct Case
+    {
+        const char* what;
+        QByteArray profile; // null: no pb.ini, so the ledger home is used
+        QString message;    // the title of the box the program shows
+    };
+    const Case cases[] = {
+        {"a ledger that is not there", "[database]\ndbms=SQLite\ndatabase=typo/ledger.db\n",
+         QStringLiteral("不能连接数据库")},
+        {"a ledger home that cannot be made", QByteArray(), QStringLiteral("不能建立账本")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        if (!c.profile.isNull()) {
+            QFile profile(dir.filePath(QStringLiteral("pb.ini")));
+            ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
+            profile.write(c.profile);
+        }
+        // The ledger home would lie under a file, where no folder can be made.
+        QFile blocker(dir.filePath(QStringLiteral("notes.txt")));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const Finished f =
+            runProgram(kScripted, {}, dir.path(),
+                       {QStringLiteral("QUORVEL_KEY_SCRIPT=") + c.message + QStringLiteral(">{Return}"),
+                        QStringLiteral("QUORVEL_HOME=") + dir.filePath(QStringLiteral("notes.txt/Quorvel"))});
+        ASSERT_TRUE(f.ended);
+        EXPECT_EQ(f.status, QProcess::NormalExit) << f.err.toStdString();
+        EXPECT_EQ(f.code, 1) << f.err.toStdString();
+    }
 }
