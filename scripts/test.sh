@@ -49,10 +49,11 @@ else
 fi
 
 cd "$top/build"
-ctest --output-on-failure --timeout 900 "$@"
+# Two at a time: the tests keep to their own temporary folders and databases.
+ctest --output-on-failure --parallel 2 --timeout 900 "$@"
 
 # Qt and the font libraries keep some memory until the process ends; only
 # faults count, not what is left at exit.
 cd "$top/build-asan"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --output-on-failure --timeout 1800 "$@"
+    ctest --output-on-failure --parallel 2 --timeout 1800 "$@"
