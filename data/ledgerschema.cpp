@@ -45,7 +45,7 @@ QString versionResource(const Dialect& dialect, int version)
     return base + QStringLiteral("-%1.sql").arg(version);
 }
 
-constexpr int kNewestVersion = 2;
+constexpr int kNewestVersion = 3;
 
 } // namespace
 

@@ -34,6 +34,9 @@ struct EmptiedTable
 };
 const EmptiedTable kTables[] = {
     {"DELETE FROM rqwlb", "主数据表初始化失败！"},
+    // The books are made of the gifts: they go with them.
+    {"DELETE FROM lbmx", "礼簿表初始化失败！"},
+    {"DELETE FROM lbb", "礼簿表初始化失败！"},
     {"DELETE FROM tjb_save", "数据统计表初始化失败！"},
     {"DELETE FROM wlryb", "人员数据表初始化失败！"},
 };
@@ -69,7 +72,7 @@ bool closeSheetsShowingEmptiedTables(QWidget* frame)
     return true;
 }
 
-// The three deletes as one unit of work: all of them, or none.
+// The deletes as one unit of work: all of them, or none.
 bool emptyTables(Transaction& sqlca)
 {
     for (const EmptiedTable& table : kTables) {
@@ -124,7 +127,7 @@ QStringList sheetsShowingEmptiedTables()
             QStringLiteral("w_ldpy"),   QStringLiteral("w_sgsh"),   QStringLiteral("w_lwcx"),
             QStringLiteral("w_dbcl"),   QStringLiteral("w_wjfx"),   QStringLiteral("w_fwcx"),
             QStringLiteral("w_gwgd"),   QStringLiteral("w_wjgd"),   QStringLiteral("w_tjfx"),
-            QStringLiteral("w_wlye")};
+            QStringLiteral("w_wlye"),   QStringLiteral("w_lbdj")};
 }
 
 void initialiseData(Transaction& sqlca, QWidget* frame)

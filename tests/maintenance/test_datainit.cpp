@@ -46,6 +46,10 @@ protected:
                                      "('2025', '01', 50, -80, -30)"));
         ledger().exec(QStringLiteral("INSERT INTO tjb (year, mon, sou, song, je) VALUES "
                                      "('2026', '01', 50, -80, -30)"));
+        // A book of the first gift: it goes with the gifts.
+        ledger().exec(QStringLiteral("INSERT INTO lbb (lbid, mc, rq, lx, sy, zt) VALUES "
+                                     "(1, '婚礼', '20260101', '喜事', '结婚', 0)"));
+        ledger().exec(QStringLiteral("INSERT INTO lbmx (lbid, xtbh, px) VALUES (1, '260101120000', 1)"));
     }
 
     void TearDown() override
@@ -108,6 +112,7 @@ TEST_P(DataInitTest, TheFlagDecidesBetweenEmptyingAndRearming)
         EXPECT_EQ(m_boxes->texts(), c.texts);
         EXPECT_EQ(flag(), QString::fromLatin1(c.flagAfter));
         EXPECT_EQ(emptiedTables(), (c.emptied ? std::vector<int>{0, 0, 0} : std::vector<int>{2, 1, 2}));
+        EXPECT_EQ(rows("lbb") + rows("lbmx"), c.emptied ? 0 : 2);
         // The operators, the working statistics and the lookups stay.
         EXPECT_EQ(rows("czr"), 1);
         EXPECT_EQ(rows("tjb"), 1);
@@ -156,7 +161,8 @@ TEST_P(DataInitTest, RefusedDeleteRollsBackTheOthers)
     };
     const QList<Case> cases = {{"rqwlb", QStringLiteral("主数据表初始化失败！")},
                                {"tjb_save", QStringLiteral("数据统计表初始化失败！")},
-                               {"wlryb", QStringLiteral("人员数据表初始化失败！")}};
+                               {"wlryb", QStringLiteral("人员数据表初始化失败！")},
+                               {"lbmx", QStringLiteral("礼簿表初始化失败！")}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.table);
         if (&c != &cases.front())
