@@ -52,6 +52,7 @@ struct MenuEntry
 const MenuEntry kMenu[] = {
     {"m_1", "(&S)收情管理", "", "", "", Kind::DropDown, ""},
     {"m_1_1", "收情登记", "", "Custom072!", "收情登记", Kind::Sheet, "w_lwdj"},
+    {"m_1_5", "礼簿登记", "", "", "礼簿登记", Kind::Sheet, "w_lbdj"},
     {"m_1_2", "收情查询（单人）\tCtrl+K", "Ctrl+K", "Custom065!", "收情查询（单人）", Kind::Sheet, "w_ldpy"},
     {"m_-", "-", "", "", "", Kind::Separator, ""},
     {"m_1_3", "收情查询（所有）", "", "Custom014!", "收情查询（所有）", Kind::Sheet, "w_dbcl"},

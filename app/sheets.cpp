@@ -11,6 +11,7 @@
 #include "maintenance/recordswindow.h"
 #include "queries/analysiswindow.h"
 #include "queries/giftquerywindow.h"
+#include "registration/bookwindow.h"
 #include "registration/giftform.h"
 #include "statistics/annualstatisticswindow.h"
 #include "statistics/archivemaintenancewindow.h"
@@ -66,6 +67,7 @@ void registerTaskWindows()
     registerWindow(QStringLiteral("w_lwdj"),
                    [](Transaction& t) { return createGiftForm(GiftKind::Received, t); });
     registerWindow(QStringLiteral("w_fwng"), [](Transaction& t) { return createGiftForm(GiftKind::Given, t); });
+    registerWindow(QStringLiteral("w_lbdj"), [](Transaction& t) -> QWidget* { return new BookWindow(t); });
     registerWindow(QStringLiteral("w_wlrywh"), [](Transaction& t) -> QWidget* { return new ContactsWindow(t); });
     registerWindow(QStringLiteral("w_ldpy"), [](Transaction& t) { return createGiftQuery(u"w_ldpy", t); });
     registerWindow(QStringLiteral("w_sgsh"), [](Transaction& t) { return createGiftQuery(u"w_sgsh", t); });

@@ -19,6 +19,10 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr int kBookNameWidth = 40;
 constexpr int kReasonWidth = 10;
 constexpr int kRemarkWidth = 40;
+// Widths of rqwlb's columns a line fills.
+constexpr int kNameWidth = 16;
+constexpr int kGoodsWidth = 16;
+constexpr int kCategoryWidth = 16;
 
 const QString kReceived = QStringLiteral("收情");
 // The occasion object of a book's lines: the household's own event.
@@ -230,17 +234,36 @@ Gift BookStore::giftOf(const Book& book, const BookEntry& entry)
     return gift;
 }
 
+std::optional<QString> BookStore::checkEntry(const Book& book, const BookEntry& entry)
+{
+    if (book.closed)
+        return QStringLiteral("礼簿“%1”已封簿，不能再登记或修改。").arg(book.name);
+    if (entry.name.isEmpty())
+        return QStringLiteral("姓名不能为空！");
+    if (entry.amount <= Money())
+        return QStringLiteral("金额必须大于零！");
+    // The fields by the captions of the book's own window; the gift's own
+    // check stays the last word.
+    const struct
+    {
+        const QString& text;
+        int width;
+        const char* caption;
+    } fields[] = {{entry.name, kNameWidth, "姓名"},
+                  {entry.goods, kGoodsWidth, "礼品"},
+                  {entry.category, kCategoryWidth, "关系"},
+                  {entry.remark, kRemarkWidth, "备注"}};
+    for (const auto& f : fields)
+        if (auto problem = gbk::checkField(f.text, f.width, QString::fromUtf8(f.caption)))
+            return problem;
+    return GiftStore::check(giftOf(book, entry));
+}
+
 BookResult BookStore::add(const Book& book, const BookEntry& entry)
 {
-    if (auto why = refusal(book))
-        return refusedResult(*why);
+    if (auto problem = checkEntry(book, entry))
+        return refusedResult(*problem);
     const Gift gift = giftOf(book, entry);
-    if (entry.amount < Money())
-        return refusedResult(QStringLiteral("金额不能为负数！"));
-    if (auto problem = GiftStore::check(gift))
-        return refusedResult(*problem);
-    if (auto problem = gbk::checkField(entry.remark, kRemarkWidth, QStringLiteral("备注")))
-        return refusedResult(*problem);
 
     const QString fixed = QStringLiteral("数据保存出错!");
     const auto until = SteadyClock::now() + m_patience;
@@ -300,15 +323,9 @@ BookResult BookStore::add(const Book& book, const BookEntry& entry)
 
 BookResult BookStore::correct(const Book& book, const QString& xtbh, const BookEntry& entry)
 {
-    if (auto why = refusal(book))
-        return refusedResult(*why);
+    if (auto problem = checkEntry(book, entry))
+        return refusedResult(*problem);
     const Gift gift = giftOf(book, entry);
-    if (entry.amount < Money())
-        return refusedResult(QStringLiteral("金额不能为负数！"));
-    if (auto problem = GiftStore::check(gift))
-        return refusedResult(*problem);
-    if (auto problem = gbk::checkField(entry.remark, kRemarkWidth, QStringLiteral("备注")))
-        return refusedResult(*problem);
     const QString fixed = QStringLiteral("修改失败，记录没有改动。");
     if (m_transaction.execute(
             QStringLiteral("UPDATE rqwlb SET xm = ?, je = ?, wp = ?, fw = ? WHERE xtbh = ? "

@@ -98,6 +98,9 @@ public:
     BookResult removeLine(const Book& book, const QString& xtbh);
     BookResult move(const Book& book, const QString& xtbh, BookMove where);
 
+    // What the ledger refuses of a line: a closed book, an amount not above
+    // zero, a text that GBK cannot encode or that is too wide (named).
+    static std::optional<QString> checkEntry(const Book& book, const BookEntry& entry);
     // The gift a line stores in rqwlb.
     static Gift giftOf(const Book& book, const BookEntry& entry);
 
