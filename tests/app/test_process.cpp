@@ -1,12 +1,18 @@
 #include "support/testledger.h"
 
+#include "data/bookstore.h"
+
 #include <QDate>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
 
 namespace {
 
@@ -204,6 +210,60 @@ TEST_P(WaysOut, AnEditableWindowLeftUnsavedGoesWholeAndTheProgramEndsCleanly)
 }
 
 QV_LEDGER_TEST_SUITE(WaysOut);
+
+class KilledAtTheTable : public qv::test::LedgerTest
+{
+};
+
+// A guest's line is committed when Enter stores it: the program killed
+// outright (power lost, kill -9) right after keeps every stored line, with
+// its link to the book, and loses no more than the line being typed.
+TEST_P(KilledAtTheTable, ALineStoredByEnterOutlivesAKill)
+{
+    ledger().writeProfile();
+    qv::BookStore books(sqlca());
+    qv::Book book{0,
+                  QStringLiteral("婚礼"),
+                  QStringLiteral("20241001"),
+                  qv::BookStore::kWedding,
+                  QStringLiteral("结婚"),
+                  false};
+    ASSERT_TRUE(books.create(book).ok) << books.error().toStdString();
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QUORVEL_KEY_SCRIPT"),
+               kLogIn + QStringLiteral("|w_main>{action:m_1_5}|w_main>Tom{Tab}200{Return}Ann{Tab}3"));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(ledger().workDir());
+    p.start(kScripted, {});
+    ASSERT_TRUE(p.waitForStarted());
+    const QString stored = QStringLiteral(
+        "SELECT count(*) FROM lbmx m JOIN rqwlb r ON r.xtbh = m.xtbh WHERE m.lbid = ? AND r.xm = 'Tom' "
+        "AND r.lx = '收情' AND CAST(ROUND(r.je * 100) AS BIGINT) = 20000");
+    QDeadlineTimer deadline(30000);
+    while (ledger().scalar(stored, {book.id}).toLongLong() == 0 && !deadline.hasExpired() &&
+           p.state() == QProcess::Running)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(p.state(), QProcess::Running) << p.readAllStandardError().toStdString();
+    ::kill(pid_t(p.processId()), SIGKILL);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::CrashExit);
+
+    // A fresh connection, as the next start would open the ledger.
+    qv::Transaction after;
+    ledger().configure(after);
+    ASSERT_TRUE(after.connect()) << after.SQLErrText.toStdString();
+    QVariantList row;
+    ASSERT_EQ(after.selectInto(stored, {book.id}, row), 0) << after.SQLErrText.toStdString();
+    EXPECT_EQ(row.value(0).toLongLong(), 1);
+    ASSERT_EQ(after.selectInto(QStringLiteral("SELECT count(*) FROM rqwlb"), {}, row), 0);
+    EXPECT_EQ(row.value(0).toLongLong(), 1) << "the line being typed is all that is lost";
+    after.disconnect();
+}
+
+QV_LEDGER_TEST_SUITE(KilledAtTheTable);
 
 TEST(FailedStart, EndsWithStatusOneAfterItsMessage)
 {
