@@ -11,10 +11,9 @@
 #include "platform/database/transaction.h"
 #include "platform/output/exportbutton.h"
 #include "platform/reports/datastore.h"
+#include "platform/widgets/sheetfit.h"
 #include "platform/widgets/songfont.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,7 +22,6 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace qv {
 
@@ -85,6 +83,10 @@ BookWindow::BookWindow(Transaction& transaction, QWidget* parent, GiftStore::Clo
                         amountInCapitals(total)};
         return table;
     });
+
+    // The list takes the room of a larger sheet; fitted here, the frame's
+    // own fitting finds it done.
+    fitContents(this, m_list);
 
     const auto books = m_store.books();
     if (!books)
@@ -167,51 +169,46 @@ void BookWindow::buildControls()
     m_picker = new ContactPicker(m_name, m_transaction, this, QRect(0, 0, 512, 460));
     m_picker->grid()->installEventFilter(this);
 
-    auto* bookRow = new QHBoxLayout;
-    bookRow->addWidget(m_title, 1);
-    for (QPushButton* b : {m_new, m_switch, m_rename, m_close, m_delete})
-        bookRow->addWidget(b);
-
-    auto* entry = new QGridLayout;
+    // Placed by hand at the designed size, like every sheet: the frame lets
+    // the controls scroll on a small screen, and the list takes the room of
+    // a larger one, with what lies below it moving along.
     const struct
     {
-        const char* caption;
-        const char* name;
-        QWidget* field;
-        int stretch;
-    } fields[] = {{"姓名", "st_7", m_name, 3},
-                  {"金额", "st_8", m_amount, 3},
-                  {"礼品", "st_9", m_goods, 2},
-                  {"关系", "st_10", m_category, 2},
-                  {"备注", "st_11", m_remark, 3}};
-    int column = 0;
-    for (const auto& f : fields) {
-        entry->addWidget(label(QString::fromUtf8(f.caption), f.name), 0, column++, Qt::AlignRight);
-        entry->addWidget(f.field, 0, column);
-        entry->setColumnStretch(column++, f.stretch);
-    }
-    entry->addWidget(m_guestNote, 1, 0, 1, column);
-    entry->addWidget(m_lastStored, 2, 0, 1, column);
-
-    auto* totals = new QHBoxLayout;
-    totals->addWidget(m_count);
-    totals->addSpacing(24);
-    totals->addWidget(m_total);
-    totals->addSpacing(24);
-    totals->addWidget(m_capitals, 1);
-
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {m_top, m_up, m_down, m_correct, m_remove, m_print})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    buttons->addWidget(m_exit);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(bookRow);
-    layout->addLayout(entry);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(totals);
-    layout->addLayout(buttons);
+        QWidget* widget;
+        QRect at;
+    } places[] = {
+        {m_title, {8, 8, 430, 30}},
+        {m_new, {446, 8, 84, 30}},
+        {m_switch, {534, 8, 84, 30}},
+        {m_rename, {622, 8, 62, 30}},
+        {m_close, {688, 8, 62, 30}},
+        {m_delete, {754, 8, 84, 30}},
+        {label(QStringLiteral("姓名"), "st_7"), {8, 48, 36, 28}},
+        {m_name, {46, 48, 130, 28}},
+        {label(QStringLiteral("金额"), "st_8"), {184, 48, 36, 28}},
+        {m_amount, {222, 48, 110, 28}},
+        {label(QStringLiteral("礼品"), "st_9"), {340, 48, 36, 28}},
+        {m_goods, {378, 48, 100, 28}},
+        {label(QStringLiteral("关系"), "st_10"), {486, 48, 36, 28}},
+        {m_category, {524, 48, 90, 28}},
+        {label(QStringLiteral("备注"), "st_11"), {622, 48, 36, 28}},
+        {m_remark, {660, 48, 180, 28}},
+        {m_guestNote, {46, 80, 400, 22}},
+        {m_lastStored, {452, 80, 440, 22}},
+        {m_list, {8, 106, 884, 336}},
+        {m_count, {8, 448, 150, 34}},
+        {m_total, {166, 448, 270, 34}},
+        {m_capitals, {444, 448, 448, 34}},
+        {m_top, {8, 490, 70, 30}},
+        {m_up, {82, 490, 70, 30}},
+        {m_down, {156, 490, 70, 30}},
+        {m_correct, {230, 490, 70, 30}},
+        {m_remove, {304, 490, 70, 30}},
+        {m_print, {378, 490, 70, 30}},
+        {m_exit, {820, 490, 72, 30}},
+    };
+    for (const auto& place : places)
+        place.widget->setGeometry(place.at);
 
     // Name, amount, then the optional fields: Tab reaches them, Enter after
     // the amount never has to pass them.
@@ -222,7 +219,7 @@ void BookWindow::buildControls()
     setTabOrder(m_remark, m_list);
     for (QWidget* w : std::initializer_list<QWidget*>{m_amount, m_goods, m_category, m_remark})
         w->installEventFilter(this);
-    resize(900, 560);
+    resize(900, 530);
 }
 
 void BookWindow::showEvent(QShowEvent* event)
@@ -440,9 +437,10 @@ int BookWindow::storeLine()
     if (m_name->text() != entry.name)
         m_name->setText(entry.name);
     if (!confirmRepeatedGuest(entry.name)) {
-        // Kept, in case the operator means another guest of that name.
-        m_name->setFocus(Qt::OtherFocusReason);
-        m_name->selectAll();
+        // 否: the guest was entered twice. The table goes on with the next
+        // guest; left standing, the amount would pass to the next name.
+        m_lastStored->setText(QStringLiteral("没有再记：%1 %2 元").arg(entry.name, money(entry.amount)));
+        clearEntry();
         return 0;
     }
     const BookResult result = m_store.add(*m_book, entry);
