@@ -134,6 +134,8 @@ void BookWindow::buildControls()
     m_amount = new AmountEdit(this);
     m_amount->setObjectName(QStringLiteral("em_2"));
     m_amount->setSpinStep(Money::fromCents(10000));
+    // Blank, as after every line stored: the amount is typed, not edited.
+    m_amount->setAmountText(QString());
     m_goods = lineEdit("sle_6");
     m_category = lineEdit("sle_3");
     m_remark = lineEdit("sle_7");
