@@ -8,13 +8,13 @@
 #include "platform/filedialog.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
+#include "platform/printpreview.h"
 #include "platform/reportgrid.h"
 #include "queries/balanceswindow.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
@@ -292,7 +292,7 @@ TEST_P(BalancesTest, PrintAndExportCarryTheRowsAsSortedTheTotalsAndThePeriod)
     // 打印 previews; its "另存为PDF" shows what the paper would.
     const QString pdf = dir.filePath(QStringLiteral("balances.pdf"));
     dialogs.queueAnswer(pdf);
-    setPreviewRunner([](QPrintPreviewDialog& preview) {
+    setPreviewRunner([](PrintPreviewDialog& preview) {
         preview.findChild<QAction*>(QStringLiteral("savePdf"))->trigger();
     });
     w->findChild<QPushButton*>(QStringLiteral("cb_2"))->click();

@@ -6,12 +6,12 @@
 #include "platform/exportbutton.h"
 #include "platform/filedialog.h"
 #include "platform/printing.h"
+#include "platform/printpreview.h"
 #include "platform/reportgrid.h"
 #include "support/pdftext.h"
 
 #include <QFile>
 #include <QLineEdit>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTest>
 
@@ -300,11 +300,11 @@ TEST_P(AnnualStatisticsTest, PrintsAndExportsTheYearAsShown)
     chooseYear(*w, "ddlb_1", "2009"); // the heading names the year of the rows, not the list
 
     const QString pdf = ledger().workDir() + "/ndtj.pdf";
-    setPreviewRunner([&](QPrintPreviewDialog& dialog) {
+    setPreviewRunner([&](PrintPreviewDialog& dialog) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
-        emit dialog.paintRequested(&printer);
+        printDocument(dialog.document(), printer);
     });
     click(*w, "cb_4");
     setPreviewRunner({});
