@@ -98,18 +98,16 @@ long DataStore::retrieve(const QVariantList& arguments, const std::function<bool
     emit aboutToReset();
     clearRows();
     bool fits = true;
-    // The cursor cannot be closed from here: once stopped, the rest of the
-    // rows pass by unread.
-    const int rc = m_tr->selectRows(bound->first, bound->second, [&](const ResultRow& cells) {
-        if (!fits || m_cancelled)
-            return;
+    // Stopping closes the cursor: the rows after it are never read.
+    const int rc = m_tr->selectRowsWhile(bound->first, bound->second, [&](const ResultRow& cells) {
         if (m_retrieved.rowCount() >= qsizetype(Row::kNoBase) || !m_retrieved.append(cells)) {
             fits = false;
-            return;
+            return false;
         }
         m_rows.push_back(Row{quint32(m_retrieved.rowCount() - 1), nullptr});
         if (progress && m_rows.size() % kRetrieveBatch == 0 && !progress(long(m_rows.size())))
             m_cancelled = true;
+        return !m_cancelled;
     });
     if (rc != 0 || !fits || m_cancelled) {
         clearRows();

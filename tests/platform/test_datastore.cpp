@@ -20,7 +20,8 @@ ReportDef contactsDef()
         c.editable = c.updatable = true;
         return c;
     };
-    def.columns = {text("xm", "姓名", 16), text("xb", "性别", 2), text("py", "拼音码", 16), text("fw", "分类", 16)};
+    def.columns = {text("xm", "姓名", 16), text("xb", "性别", 2), text("py", "拼音码", 16),
+                   text("fw", "分类", 16)};
     def.updateTable = QStringLiteral("wlryb");
     def.keyColumns = {QStringLiteral("xm")};
     return def;
@@ -30,7 +31,8 @@ ReportDef giftsDef()
 {
     ReportDef def;
     def.name = QStringLiteral("dw_test_gifts");
-    def.select = QStringLiteral("SELECT xtbh, xm, je FROM rqwlb WHERE lx = :as_lb AND sq BETWEEN :as_begin AND :as_end");
+    def.select = QStringLiteral(
+        "SELECT xtbh, xm, je FROM rqwlb WHERE lx = :as_lb AND sq BETWEEN :as_begin AND :as_end");
     def.arguments = {QStringLiteral("as_lb"), QStringLiteral("as_begin"), QStringLiteral("as_end")};
     ColumnDef xtbh{QStringLiteral("xtbh"), QStringLiteral("系统编号")};
     ColumnDef xm{QStringLiteral("xm"), QStringLiteral("姓名")};
@@ -91,7 +93,8 @@ class DataStoreDb : public LedgerTest
 
 TEST_P(DataStoreDb, UpdateWritesInsertsChangesAndDeletesByKey)
 {
-    ledger().exec(QStringLiteral("INSERT INTO wlryb (xm, xb, py) VALUES ('张三', '男', 'zs'), ('李四', '女', 'ls')"));
+    ledger().exec(
+        QStringLiteral("INSERT INTO wlryb (xm, xb, py) VALUES ('张三', '男', 'zs'), ('李四', '女', 'ls')"));
     DataStore ds(contactsDef());
     ds.setTransObject(&sqlca());
     ASSERT_EQ(ds.retrieve(), 2);
@@ -105,9 +108,15 @@ TEST_P(DataStoreDb, UpdateWritesInsertsChangesAndDeletesByKey)
     ASSERT_EQ(saveChanges(ds, sqlca()), 1) << sqlca().SQLErrText.toStdString();
     EXPECT_EQ(ds.modifiedCount(), 0);
 
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT fw FROM wlryb WHERE xm = ?"), {QStringLiteral("张三")}).toString(),
+    EXPECT_EQ(ledger()
+                  .scalar(QStringLiteral("SELECT fw FROM wlryb WHERE xm = ?"), {QStringLiteral("张三")})
+                  .toString(),
               QStringLiteral("朋友"));
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM wlryb WHERE xm = ?"), {QStringLiteral("李四四")}).toInt(), 1);
+    EXPECT_EQ(
+        ledger()
+            .scalar(QStringLiteral("SELECT count(*) FROM wlryb WHERE xm = ?"), {QStringLiteral("李四四")})
+            .toInt(),
+        1);
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM wlryb")).toInt(), 3);
 
     ds.deleteRow(ds.findText(QStringLiteral("xm"), QStringLiteral("王五"), 1, ds.rowCount()));
@@ -133,14 +142,19 @@ TEST_P(DataStoreDb, AFailingRowRollsBackEverythingAndKeepsEveryPendingChange)
     EXPECT_EQ(ds.deletedCount(), 1);
     EXPECT_EQ(ds.modifiedCount(), 2);
     EXPECT_EQ(ds.rowStatus(dup), RowStatus::NewModified);
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM wlryb")).toInt(), 2) << "the delete was rolled back";
-    EXPECT_TRUE(ledger().scalar(QStringLiteral("SELECT fw FROM wlryb WHERE xm = ?"), {QStringLiteral("张三")}).isNull());
+    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM wlryb")).toInt(), 2)
+        << "the delete was rolled back";
+    EXPECT_TRUE(ledger()
+                    .scalar(QStringLiteral("SELECT fw FROM wlryb WHERE xm = ?"), {QStringLiteral("张三")})
+                    .isNull());
 
     // Correct the offending row and the same pending changes go through.
     ds.setItem(dup, QStringLiteral("xm"), QStringLiteral("王五"));
     ASSERT_EQ(saveChanges(ds, sqlca()), 1) << sqlca().SQLErrText.toStdString();
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM wlryb")).toInt(), 2);
-    EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT fw FROM wlryb WHERE xm = ?"), {QStringLiteral("张三")}).toString(),
+    EXPECT_EQ(ledger()
+                  .scalar(QStringLiteral("SELECT fw FROM wlryb WHERE xm = ?"), {QStringLiteral("张三")})
+                  .toString(),
               QStringLiteral("同事"));
 }
 
@@ -174,7 +188,8 @@ TEST_P(DataStoreDb, ARowAppendedButNotTypedIntoIsStillInsertedOnceTypedIntoAfter
         ds.setItem(blank, QStringLiteral("xb"), QStringLiteral("女"));
         EXPECT_EQ(ds.rowStatus(blank), RowStatus::NewModified) << c.name;
         ASSERT_EQ(c.save(ds, sqlca()), 1) << c.name << ' ' << sqlca().SQLErrText.toStdString();
-        EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT xb FROM wlryb WHERE xm = ?"), {QStringLiteral("李四")})
+        EXPECT_EQ(ledger()
+                      .scalar(QStringLiteral("SELECT xb FROM wlryb WHERE xm = ?"), {QStringLiteral("李四")})
                       .toString(),
                   QStringLiteral("女"))
             << c.name;
@@ -183,7 +198,8 @@ TEST_P(DataStoreDb, ARowAppendedButNotTypedIntoIsStillInsertedOnceTypedIntoAfter
         EXPECT_EQ(ds.rowStatus(blank), RowStatus::NotModified) << c.name;
         ds.setItem(blank, QStringLiteral("fw"), QStringLiteral("同事"));
         ASSERT_EQ(c.save(ds, sqlca()), 1) << c.name << ' ' << sqlca().SQLErrText.toStdString();
-        EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT fw FROM wlryb WHERE xm = ?"), {QStringLiteral("李四")})
+        EXPECT_EQ(ledger()
+                      .scalar(QStringLiteral("SELECT fw FROM wlryb WHERE xm = ?"), {QStringLiteral("李四")})
                       .toString(),
                   QStringLiteral("同事"))
             << c.name;
@@ -217,12 +233,15 @@ TEST_P(DataStoreDb, RetrieveBindsArgumentsAndMoneyTotalsAreExact)
     for (int i = 0; i < 3000; ++i) {
         const Money je = Money::fromCents((i % 2 ? 10 : 20) + 100 * (i % 7));
         const bool given = i % 3 == 0;
-        const QString day = QStringLiteral("2024%1%2").arg(1 + i % 12, 2, 10, QLatin1Char('0')).arg(1 + i % 28, 2, 10, QLatin1Char('0'));
-        ASSERT_EQ(sqlca().execute(QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, je, sq) VALUES (?, ?, ?, ?, ?)"),
-                                  {QStringLiteral("%1").arg(i, 12, 10, QLatin1Char('0')), QStringLiteral("张三"),
-                                   given ? QStringLiteral("送情") : QStringLiteral("收情"),
-                                   QVariant::fromValue(given ? -je : je), day}),
-                  0)
+        const QString day = QStringLiteral("2024%1%2")
+                                .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                                .arg(1 + i % 28, 2, 10, QLatin1Char('0'));
+        ASSERT_EQ(
+            sqlca().execute(QStringLiteral("INSERT INTO rqwlb (xtbh, xm, lx, je, sq) VALUES (?, ?, ?, ?, ?)"),
+                            {QStringLiteral("%1").arg(i, 12, 10, QLatin1Char('0')), QStringLiteral("张三"),
+                             given ? QStringLiteral("送情") : QStringLiteral("收情"),
+                             QVariant::fromValue(given ? -je : je), day}),
+            0)
             << sqlca().SQLErrText.toStdString();
         if (!given)
             expectedReceived += je;
@@ -230,10 +249,30 @@ TEST_P(DataStoreDb, RetrieveBindsArgumentsAndMoneyTotalsAreExact)
     ASSERT_TRUE(sqlca().commit());
     DataStore ds(giftsDef());
     ds.setTransObject(&sqlca());
-    ASSERT_EQ(ds.retrieve({QStringLiteral("收情"), QStringLiteral("20240101"), QStringLiteral("20241231")}), 2000);
+    ASSERT_EQ(ds.retrieve({QStringLiteral("收情"), QStringLiteral("20240101"), QStringLiteral("20241231")}),
+              2000);
     EXPECT_EQ(ds.sum(QStringLiteral("je")), expectedReceived);
-    EXPECT_EQ(ds.retrieve({QStringLiteral("收情"), QStringLiteral("20250101"), QStringLiteral("20251231")}), 0);
-    EXPECT_EQ(ds.retrieve({QStringLiteral("送情'; DROP TABLE rqwlb; --"), QStringLiteral("2024"), QStringLiteral("2025")}), 0);
+    EXPECT_EQ(ds.retrieve({QStringLiteral("收情"), QStringLiteral("20250101"), QStringLiteral("20251231")}),
+              0);
+
+    // 取消 after the first batch: the rows after it are never read, and the
+    // connection takes the next statement.
+    const QVariantList year{QStringLiteral("收情"), QStringLiteral("20240101"), QStringLiteral("20241231")};
+    long heard = 0;
+    EXPECT_EQ(ds.retrieve(year,
+                          [&heard](long rows) {
+                              heard = rows;
+                              return false;
+                          }),
+              -1);
+    EXPECT_TRUE(ds.wasCancelled());
+    EXPECT_EQ(heard, DataStore::kRetrieveBatch);
+    EXPECT_EQ(sqlca().SQLNRows, DataStore::kRetrieveBatch) << "rows read after 取消";
+    EXPECT_EQ(ds.rowCount(), 0);
+    EXPECT_EQ(ds.retrieve(year), 2000);
+    EXPECT_EQ(ds.retrieve({QStringLiteral("送情'; DROP TABLE rqwlb; --"), QStringLiteral("2024"),
+                           QStringLiteral("2025")}),
+              0);
     EXPECT_EQ(ledger().scalar(QStringLiteral("SELECT count(*) FROM rqwlb")).toInt(), 3000);
 }
 
