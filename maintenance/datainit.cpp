@@ -1,5 +1,6 @@
 #include "datainit.h"
 
+#include "data/contactpicker.h"
 #include "platform/globals.h"
 #include "platform/ledgerbackup.h"
 #include "platform/messagebox.h"
@@ -88,6 +89,7 @@ bool emptyTables(Transaction& sqlca)
         messagebox(kNote, withReason(QStringLiteral("数据初始化失败！"), reason), Icon::StopSign);
         return false;
     }
+    contactsChanged();
     return true;
 }
 

@@ -95,11 +95,26 @@ long DataStore::retrieve(const QVariantList& arguments, const std::function<bool
         m_error = QStringLiteral("%1 的检索参数与定义不符").arg(m_def.name);
         return -1;
     }
+    return load(
+        [&](const RowSink& onRow) { return m_tr->selectRowsWhile(bound->first, bound->second, onRow); },
+        progress);
+}
+
+long DataStore::retrieveFrom(const std::function<int(const RowSink& onRow)>& read)
+{
+    m_error.clear();
+    m_cancelled = false;
+    return load(read, {});
+}
+
+long DataStore::load(const std::function<int(const RowSink& onRow)>& read,
+                     const std::function<bool(long rowsRead)>& progress)
+{
     emit aboutToReset();
     clearRows();
     bool fits = true;
     // Stopping closes the cursor: the rows after it are never read.
-    const int rc = m_tr->selectRowsWhile(bound->first, bound->second, [&](const ResultRow& cells) {
+    const int rc = read([&](const ResultRow& cells) {
         if (m_retrieved.rowCount() >= qsizetype(Row::kNoBase) || !m_retrieved.append(cells)) {
             fits = false;
             return false;
@@ -112,7 +127,7 @@ long DataStore::retrieve(const QVariantList& arguments, const std::function<bool
     if (rc != 0 || !fits || m_cancelled) {
         clearRows();
         m_error = m_cancelled ? QStringLiteral("查询已取消")
-                  : rc != 0   ? m_tr->SQLErrText
+                  : rc != 0   ? (m_tr ? m_tr->SQLErrText : QString())
                             : QStringLiteral("%1 检索到的数据太多，无法全部放入内存").arg(m_def.name);
         emit didReset();
         return -1;

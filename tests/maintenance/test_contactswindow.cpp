@@ -2,6 +2,7 @@
 #include "support/testledger.h"
 #include "support/widgetinput.h"
 
+#include "data/contactpicker.h"
 #include "maintenance/contactswindow.h"
 #include "platform/messagebox.h"
 #include "platform/printing.h"
@@ -167,6 +168,22 @@ TEST_P(ContactsWindowTest, PinyinCodeFollowsEveryChangeOfTheRow)
     dw->acceptText();
     EXPECT_EQ(item(*w, 1, "xm"), QString());
     EXPECT_EQ(item(*w, 1, "py"), QStringLiteral("??"));
+}
+
+// The pickers of open windows keep the contacts in memory; a save tells them
+// to read the contacts again.
+TEST_P(ContactsWindowTest, ASaveMakesThePickersReadTheContactsAgain)
+{
+    auto w = openWindow();
+    ContactIndex index;
+    ASSERT_TRUE(index.build(sqlca()));
+    ASSERT_TRUE(index.isCurrent());
+    click(*w, "cb_1");
+    typeInto(*w, 1, "xm", QStringLiteral("周顺"));
+    typeInto(*w, 1, "xb", QStringLiteral("男"));
+    click(*w, "cb_3");
+    ASSERT_EQ(count(), 1) << "saved";
+    EXPECT_FALSE(index.isCurrent());
 }
 
 TEST_P(ContactsWindowTest, RefusedSaveKeepsEveryPendingChangeUntilCorrected)
