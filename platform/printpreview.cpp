@@ -296,6 +296,9 @@ PrintPreviewDialog::PrintPreviewDialog(std::unique_ptr<PrintDocument> document, 
     m_view->currentPageChanged = [this](int page) { showCurrentPage(page + 1); };
 
     layOutAgain();
+    // The keys page through the pages from the start (Page Down, arrows).
+    m_view->setFocusPolicy(Qt::StrongFocus);
+    m_view->setFocus();
     // Most of the screen: the page at a width that reads like paper.
     if (QScreen* screen = screenOf(parent)) {
         const QRect available = screen->availableGeometry();
@@ -350,8 +353,9 @@ int PrintPreviewDialog::withProgress(const QString& title, const QString& label,
                                      const std::function<int(const PrintProgress&)>& work)
 {
     QPointer<PrintPreviewDialog> self = this;
-    QPointer<QProgressDialog> progress =
-        new QProgressDialog(label.arg(0).arg(pageCount()), QStringLiteral("取消"), 0, pageCount(), this);
+    // Sized for the widest page number, so that no later one is cut off.
+    QPointer<QProgressDialog> progress = new QProgressDialog(label.arg(pageCount()).arg(pageCount()),
+                                                             QStringLiteral("取消"), 0, pageCount(), this);
     progress->setObjectName(QStringLiteral("printProgress"));
     progress->setWindowTitle(title);
     progress->setWindowModality(Qt::ApplicationModal);
