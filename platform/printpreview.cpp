@@ -83,7 +83,8 @@ public:
     {
         const int page = currentPage();
         m_fit = Fit::None;
-        setScale(std::clamp(m_scale * factor, 0.02, 1.0));
+        // From a page the size of a stamp to two and a half times the paper.
+        setScale(std::clamp(m_scale * factor, 0.1 * 96 / m_resolution, 2.5 * 96 / m_resolution));
         scrollToPage(page);
     }
 
@@ -92,6 +93,11 @@ public:
         const int stride = pageStride();
         if (stride <= 0)
             return 0;
+        // Scrolled to the end, the last page is the one asked for (末页),
+        // whichever lies a third down the window.
+        const QScrollBar* bar = verticalScrollBar();
+        if (bar->maximum() > 0 && bar->value() == bar->maximum())
+            return std::max(0, m_document.pages() - 1);
         // The page whose top has come a third down the window, or half its
         // own height when pages are small: a page scrolled to stays current.
         const int y = verticalScrollBar()->value() + std::min(viewport()->height() / 3, stride / 2);
@@ -143,8 +149,10 @@ protected:
 private:
     static constexpr int kGap = 12;
     // Pages kept drawn: enough for those a tall window shows at once and a
-    // step back; a few megabytes each at screen size.
+    // step back, a few megabytes each at screen size; fewer when zoomed in,
+    // but never fewer than the window shows.
     static constexpr int kCachedPages = 8;
+    static constexpr qsizetype kCachedBytes = 64 * 1024 * 1024;
 
     QSize pageSize() const
     {
@@ -219,8 +227,15 @@ private:
         }
         ++m_drawn;
         m_cache.emplace_front(page, std::move(image));
-        while (m_cache.size() > kCachedPages)
+        qsizetype bytes = 0;
+        for (const auto& cached : m_cache)
+            bytes += cached.second.sizeInBytes();
+        const size_t shown = size_t(viewport()->height() / std::max(1, pageStride()) + 2);
+        while (m_cache.size() > std::max(size_t(kCachedPages), shown) ||
+               (m_cache.size() > shown && bytes > kCachedBytes)) {
+            bytes -= m_cache.back().second.sizeInBytes();
             m_cache.pop_back();
+        }
         return m_cache.front().second;
     }
 
