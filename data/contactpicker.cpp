@@ -12,7 +12,137 @@
 #include <QLineEdit>
 #include <QTableView>
 
+#include <algorithm>
+#include <atomic>
+#include <string_view>
+
 namespace qv {
+
+namespace {
+
+std::atomic<quint64> g_contactsGeneration = 1;
+
+// LIKE on SQLite ignores the case of ASCII letters only; PostgreSQL's ILIKE
+// would fold more, but codes are pinyin letters.
+QByteArray foldedUtf8(QByteArray bytes)
+{
+    for (char& c : bytes)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return bytes;
+}
+
+std::string_view view(const QByteArray& bytes, qsizetype from = 0)
+{
+    return std::string_view(bytes.constData() + from, size_t(bytes.size() - from));
+}
+
+} // namespace
+
+void contactsChanged()
+{
+    ++g_contactsGeneration;
+}
+
+bool ContactIndex::isCurrent() const
+{
+    return m_built && m_generation == g_contactsGeneration;
+}
+
+bool ContactIndex::build(Transaction& transaction)
+{
+    m_built = false;
+    m_contacts.clear();
+    m_codes.clear();
+    m_suffixes.clear();
+    const quint64 generation = g_contactsGeneration;
+    const int rc = transaction.selectRowsWhile(
+        QStringLiteral("SELECT xm, xb, py, fw FROM wlryb"), {}, [this](const ResultRow& row) {
+            Contact contact;
+            for (int c = 0; c < 4; ++c) {
+                if (row.kind(c) == ResultRow::Kind::Null)
+                    contact.nulls |= quint8(1 << c);
+                else if (row.kind(c) == ResultRow::Kind::Text)
+                    contact.cells[c] = row.utf8(c).toByteArray();
+                else
+                    contact.cells[c] = row.value(c).toString().toUtf8();
+            }
+            m_contacts.push_back(std::move(contact));
+            return true;
+        });
+    if (rc != 0) {
+        m_contacts.clear();
+        return false;
+    }
+    m_codes.resize(m_contacts.size());
+    for (quint32 i = 0; i < m_contacts.size(); ++i) {
+        if (m_contacts[i].nulls & (1 << 2))
+            continue;
+        m_codes[i] = foldedUtf8(m_contacts[i].cells[2]);
+        const QByteArray& code = m_codes[i];
+        // Suffixes start on whole characters, so that a match is one of
+        // characters as LIKE's is.
+        for (qsizetype at = 0; at < code.size(); ++at)
+            if ((uchar(code[at]) & 0xC0) != 0x80)
+                m_suffixes.emplace_back(i, quint32(at));
+    }
+    std::sort(m_suffixes.begin(), m_suffixes.end(), [this](const auto& a, const auto& b) {
+        return view(m_codes[a.first], a.second) < view(m_codes[b.first], b.second);
+    });
+    m_generation = generation;
+    m_built = true;
+    return true;
+}
+
+std::vector<quint32> ContactIndex::containing(const QString& text) const
+{
+    std::vector<quint32> found;
+    const QByteArray typed = foldedUtf8(text.toUtf8());
+    if (typed.isEmpty()) {
+        // "%%": every contact that has a code, an empty one included.
+        for (quint32 i = 0; i < m_contacts.size(); ++i)
+            if (!(m_contacts[i].nulls & (1 << 2)))
+                found.push_back(i);
+        return found;
+    }
+    const std::string_view wanted = view(typed);
+    auto it = std::lower_bound(m_suffixes.begin(), m_suffixes.end(), wanted,
+                               [this](const auto& suffix, std::string_view key) {
+                                   return view(m_codes[suffix.first], suffix.second) < key;
+                               });
+    for (; it != m_suffixes.end() && view(m_codes[it->first], it->second).starts_with(wanted); ++it)
+        found.push_back(it->first);
+    // A code holding the letters twice is found once, and in the order read.
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    return found;
+}
+
+int ContactIndex::read(const std::vector<quint32>& contacts,
+                       const std::function<bool(const ResultRow& row)>& onRow) const
+{
+    class IndexRow final : public ResultRow
+    {
+    public:
+        const Contact* contact = nullptr;
+        int count() const override { return 4; }
+        Kind kind(int c) const override { return contact->nulls & (1 << c) ? Kind::Null : Kind::Text; }
+        qint64 integer(int) const override { return 0; }
+        double real(int) const override { return 0; }
+        QByteArrayView utf8(int c) const override { return contact->cells[c]; }
+        QVariant value(int c) const override
+        {
+            return kind(c) == Kind::Null ? QVariant() : QVariant(QString::fromUtf8(contact->cells[c]));
+        }
+    };
+    IndexRow row;
+    for (quint32 i : contacts) {
+        row.contact = &m_contacts[i];
+        if (!onRow(row))
+            break;
+    }
+    return 0;
+}
 
 ReportDef dddwWlyrDefinition(const Dialect& dialect)
 {
@@ -99,7 +229,7 @@ void ContactPicker::search()
     m_pattern = QStringLiteral("%") + text.trimmed() + QStringLiteral("%");
     m_grid->show();
     m_grid->raise();
-    const long rows = m_store->retrieve({m_pattern});
+    const long rows = retrieveMatches(text.trimmed());
     if (rows <= 0) {
         m_grid->hide();
         return;
@@ -107,6 +237,19 @@ void ContactPicker::search()
     // The first match is current, so that Enter right after the Down arrow
     // takes it.
     m_grid->setCurrentIndex(m_model->index(0, 0));
+}
+
+long ContactPicker::retrieveMatches(const QString& typed)
+{
+    // LIKE's own wildcards typed into the field mean what the database makes
+    // of them; so does everything when the contacts cannot be read at once.
+    if (typed.contains(u'%') || typed.contains(u'_'))
+        return m_store->retrieve({m_pattern});
+    if (!m_index.isCurrent() && !m_index.build(m_transaction))
+        return m_store->retrieve({m_pattern});
+    const std::vector<quint32> matches = m_index.containing(typed);
+    return m_store->retrieveFrom(
+        [this, &matches](const DataStore::RowSink& onRow) { return m_index.read(matches, onRow); });
 }
 
 bool ContactPicker::pick()

@@ -2,9 +2,13 @@
 
 #include "platform/reports/reportdef.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QRect>
 #include <QString>
+
+#include <functional>
+#include <vector>
 
 class QLineEdit;
 class QTableView;
@@ -15,6 +19,7 @@ namespace qv {
 class DataStore;
 class DataStoreModel;
 class Dialect;
+class ResultRow;
 class Transaction;
 
 // One row of the picker, as the window receives it on a pick.
@@ -29,6 +34,47 @@ struct PickedContact
 // The drop-down grid over the contacts: xm, xb, py, fw of wlryb whose pinyin
 // code contains the typed letters, in either case. Read only.
 ReportDef dddwWlyrDefinition(const Dialect& dialect);
+
+// Every contact as dddw_wlyr reads it, kept in memory for searching as the
+// operator types. A code contains the typed letters when one of its
+// suffixes starts with them; the suffixes are kept sorted, so a search is a
+// binary search whatever the number of contacts. Matches as the SELECT's
+// LIKE does: ASCII case ignored, a contact without a code never found.
+class ContactIndex
+{
+public:
+    // Reads every contact; false, with the database's reason in the
+    // transaction, when it cannot.
+    bool build(Transaction& transaction);
+    bool isBuilt() const { return m_built; }
+    qsizetype size() const { return qsizetype(m_contacts.size()); }
+    // Whether the index still holds the contacts as they are: no one has
+    // said otherwise through contactsChanged() since it was built.
+    bool isCurrent() const;
+
+    // The contacts whose code contains `text`, in the order read.
+    std::vector<quint32> containing(const QString& text) const;
+    // Hands `contacts` to `onRow` as rows of dddw_wlyr (xm, xb, py, fw); 0.
+    int read(const std::vector<quint32>& contacts,
+             const std::function<bool(const ResultRow& row)>& onRow) const;
+
+private:
+    struct Contact
+    {
+        QByteArray cells[4]; // UTF-8
+        quint8 nulls = 0;    // bit c: cells[c] is null
+    };
+    std::vector<Contact> m_contacts;
+    // Each suffix of each code, ASCII lowered: (contact, byte offset).
+    std::vector<std::pair<quint32, quint32>> m_suffixes;
+    std::vector<QByteArray> m_codes; // ASCII lowered; by contact
+    quint64 m_generation = 0;
+    bool m_built = false;
+};
+
+// Contacts were added, changed or removed: the pickers read them again at
+// their next search. Whatever writes wlryb calls it after committing.
+void contactsChanged();
 
 // The contact picker a window carries: its own name field, and a grid that
 // drops below it while it offers matches. The window decides what a pick
@@ -68,6 +114,8 @@ protected:
 
 private:
     void onEditingFinished();
+    // The contacts whose code contains `typed` into the grid's store.
+    long retrieveMatches(const QString& typed);
     void moveIntoGrid();
     void dismiss();
 
@@ -77,6 +125,7 @@ private:
     DataStoreModel* m_model;
     QTableView* m_grid;
     QString m_pattern;
+    ContactIndex m_index;
     bool m_composing = false; // the input method holds uncommitted text
 };
 

@@ -1,5 +1,6 @@
 #include "contactswindow.h"
 
+#include "data/contactpicker.h"
 #include "data/dropdowns.h"
 #include "data/personname.h"
 #include "platform/core/gbktext.h"
@@ -182,7 +183,7 @@ void ContactsWindow::deleteRow()
 
 bool ContactsWindow::writeChanges(const QString& failureText)
 {
-    return saveGrid(*m_dw1, m_tr, failureText, [this](DataStore& store) {
+    const bool saved = saveGrid(*m_dw1, m_tr, failureText, [this](DataStore& store) {
         for (long row = 1; row <= store.rowCount(); ++row)
             trimTypedName(store, row);
         // The note under the grid, checked here so that the operator is sent
@@ -194,6 +195,9 @@ bool ContactsWindow::writeChanges(const QString& failureText)
         }
         return true;
     });
+    if (saved)
+        contactsChanged();
+    return saved;
 }
 
 void ContactsWindow::save()

@@ -1,5 +1,6 @@
 #include "datainit.h"
 
+#include "data/contactpicker.h"
 #include "platform/core/globals.h"
 #include "platform/core/messagebox.h"
 #include "platform/core/profile.h"
@@ -91,6 +92,7 @@ bool emptyTables(Transaction& sqlca)
         messagebox(kNote, withReason(QStringLiteral("数据初始化失败！"), reason), Icon::StopSign);
         return false;
     }
+    contactsChanged();
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <filesystem>
+
 namespace qv {
 
 QString claimWorkingFile(const QString& target, QString* error)
@@ -25,6 +27,23 @@ QString claimWorkingFile(const QString& target, QString* error)
             return {};
         }
     }
+}
+
+bool replaceWithWorkingFile(const QString& working, const QString& target, QString* error)
+{
+    const QFileInfo existing(target);
+    // A replaced file keeps who may read it; a new one has the rights the
+    // writer created it with.
+    if (existing.exists())
+        QFile::setPermissions(working, existing.permissions());
+    std::error_code failure;
+    std::filesystem::rename(QFileInfo(working).filesystemAbsoluteFilePath(),
+                            existing.filesystemAbsoluteFilePath(), failure);
+    if (!failure)
+        return true;
+    if (error)
+        *error = QString::fromLocal8Bit(failure.message());
+    return false;
 }
 
 } // namespace qv

@@ -10,4 +10,9 @@ namespace qv {
 // an empty string, with the reason in `error`, when none can be created.
 QString claimWorkingFile(const QString& target, QString* error = nullptr);
 
+// Gives a complete working file the target's name, replacing what was there
+// (the operator agreed to that when choosing the name); false, with the
+// reason in `error`, when it cannot.
+bool replaceWithWorkingFile(const QString& working, const QString& target, QString* error = nullptr);
+
 } // namespace qv

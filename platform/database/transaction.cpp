@@ -587,6 +587,15 @@ bool bindNative(sqlite3_stmt* stmt, const QVariantList& values)
 int Transaction::selectRows(const QString& sql, const QVariantList& values,
                             const std::function<void(const ResultRow&)>& onRow)
 {
+    return selectRowsWhile(sql, values, [&onRow](const ResultRow& row) {
+        onRow(row);
+        return true;
+    });
+}
+
+int Transaction::selectRowsWhile(const QString& sql, const QVariantList& values,
+                                 const std::function<bool(const ResultRow&)>& onRow)
+{
     if (!ensureOpen(sql))
         return -1;
 #ifdef QUORVEL_SQLITE_NATIVE_READ
@@ -654,8 +663,11 @@ int Transaction::selectRows(const QString& sql, const QVariantList& values,
         qint64 rows = 0;
         int rc;
         while ((rc = sqlite3_step(row.stmt)) == SQLITE_ROW) {
-            onRow(row);
             ++rows;
+            if (!onRow(row)) {
+                rc = SQLITE_DONE;
+                break;
+            }
         }
         if (rc != SQLITE_DONE)
             return nativeFail();
@@ -702,9 +714,13 @@ int Transaction::selectRows(const QString& sql, const QVariantList& values,
     while (query->next()) {
         for (int c = 0; c < row.cells.size(); ++c)
             row.cells[c] = query->value(c);
-        onRow(row);
         ++rows;
+        if (!onRow(row))
+            break;
     }
+    // Frees the statement now rather than when the query goes, so that the
+    // connection takes the next one.
+    query->finish();
     SQLNRows = rows;
     return 0;
 }

@@ -116,6 +116,12 @@ public:
     // the ResultRow form.
     int selectRows(const QString& sql, const QVariantList& values,
                    const std::function<void(QVector<QVariant>&& row)>& onRow);
+    // The same while `onRow` returns true: a false stops there, and the
+    // statement is finished without reading the rows left (a cancelled query
+    // of a large ledger would otherwise go on reading it all). 0 or -1;
+    // SQLNRows holds the rows handed over.
+    int selectRowsWhile(const QString& sql, const QVariantList& values,
+                        const std::function<bool(const ResultRow& row)>& onRow);
 
     const Dialect& dialect() const { return m_dialect; }
     QSqlDatabase database() const;

@@ -8,6 +8,9 @@
 #include <QChart>
 #include <QChartView>
 #include <QFontMetricsF>
+#include <QGraphicsLayout>
+#include <QGraphicsTextItem>
+#include <QLegend>
 #include <QLegendMarker>
 #include <QPieSeries>
 #include <QPieSlice>
@@ -15,6 +18,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <numeric>
 
 namespace qv {
 
@@ -42,10 +46,38 @@ QColor categoryColour(int index)
     return QColor::fromHsv((index - fixed) * 137 % 360, 150 + (index % 3) * 40, 150 + (index % 2) * 60);
 }
 
-// The legend beside a pie has room for about this many names; reasons are
-// typed freely, so a period can have more. Past it each slice carries its
-// own name, since a cut-off legend leaves slices no one can name.
+// The legend beside a pie has room for about this many names at a size
+// that reads, on the smallest pie of a window as on paper. Reasons are typed
+// freely, so a period can have more: the smallest then go together into one
+// slice, "其他", rather than into names the legend would cut off.
 constexpr int kLegendRoom = 10;
+
+// The pie as drawn: the categories as they are when the legend holds them
+// all, else the largest ones in their order and "其他" with the rest.
+ChartData pieSlices(const ChartData& data)
+{
+    if (data.categories.size() <= kLegendRoom || data.series.isEmpty())
+        return data;
+    const QList<Money>& values = data.series[0].values;
+    QList<int> bySize(data.categories.size());
+    std::iota(bySize.begin(), bySize.end(), 0);
+    std::stable_sort(bySize.begin(), bySize.end(),
+                     [&values](int a, int b) { return values.value(b) < values.value(a); });
+    bySize.resize(kLegendRoom - 1);
+    std::sort(bySize.begin(), bySize.end());
+    ChartData pie = data;
+    pie.categories.clear();
+    pie.series = {{data.series[0].name, {}}};
+    Money rest = data.total();
+    for (int c : bySize) {
+        pie.categories << data.categories[c];
+        pie.series[0].values << values.value(c);
+        rest -= values.value(c);
+    }
+    pie.categories << QStringLiteral("其他");
+    pie.series[0].values << rest;
+    return pie;
+}
 
 // Labels of neighbouring slices of at least this share keep apart even on
 // the smallest pie of a window; smaller slices say their share in the legend.
@@ -83,21 +115,60 @@ void fitPieToLabels(QChart* chart, QPieSeries* pie)
     pie->setPieSize(std::clamp(2 * radius / std::min(area.width(), area.height()), 0.2, 0.8));
 }
 
-void addPie(QChart* chart, const ChartData& data)
+// The smallest legend text that still reads on screen and paper.
+constexpr double kSmallestLegendPoints = 7;
+
+// Whether the legend shortened a name to fit ("结婚纪念日 8.1...").
+bool legendCutsAName(const QGraphicsItem* item)
 {
+    for (const QGraphicsItem* child : item->childItems()) {
+        if (const auto* text = dynamic_cast<const QGraphicsTextItem*>(child); text && text->isVisible()) {
+            const QString shown = text->toPlainText();
+            if (shown.endsWith(QStringLiteral("...")) || shown.endsWith(QChar(0x2026)))
+                return true;
+        }
+        if (legendCutsAName(child))
+            return true;
+    }
+    return false;
+}
+
+// A legend too narrow for its longest name gets a smaller font, down to one
+// that still reads, rather than names cut short.
+void fitLegendToNames(QChart* chart)
+{
+    QLegend* legend = chart->legend();
+    QFont font = legend->font();
+    while (font.pointSizeF() > kSmallestLegendPoints && legendCutsAName(legend)) {
+        font.setPointSizeF(std::max(kSmallestLegendPoints, font.pointSizeF() - 0.5));
+        // Quietly: laying the chart out again tells of a new plot area.
+        const QSignalBlocker quiet(chart);
+        legend->setFont(font);
+        for (QGraphicsLayout* layout : {chart->layout(), legend->layout()}) {
+            if (layout) {
+                layout->invalidate();
+                layout->activate();
+            }
+        }
+    }
+}
+
+void addPie(QChart* chart, const ChartData& all)
+{
+    const ChartData data = pieSlices(all);
+    const bool hasRest = data.categories.size() < all.categories.size();
     auto* pie = new QPieSeries;
     QFont labelFont;
     labelFont.setPointSize(8);
-    const bool namedSlices = data.categories.size() > kLegendRoom;
     for (int c = 0; c < data.categories.size(); ++c) {
         const Money value = data.series[0].values.value(c);
-        const QString label =
-            namedSlices ? data.categories[c] + QLatin1Char(' ') + data.shareText(c) : data.shareText(c);
-        auto* slice = pie->append(label, double(value.cents()) / 100.0);
+        auto* slice = pie->append(data.shareText(c), double(value.cents()) / 100.0);
         slice->setLabelPosition(QPieSlice::LabelOutside);
         slice->setLabelFont(labelFont);
         slice->setLabelArmLengthFactor(0.08);
-        slice->setColor(categoryColour(c));
+        // "其他" in a grey none of the named slices has.
+        slice->setColor(hasRest && c + 1 == data.categories.size() ? QColor(215, 215, 215)
+                                                                   : categoryColour(c));
         slice->setBorderColor(Qt::white);
     }
     // Percentages are known once every slice is in.
@@ -108,19 +179,19 @@ void addPie(QChart* chart, const ChartData& data)
     // The slices drawn with their share are named in the legend; the small
     // ones, whose labels would run into each other, say their share there.
     QFont legendFont = chart->legend()->font();
-    legendFont.setPointSize(namedSlices ? 7 : 8);
+    legendFont.setPointSize(8);
     chart->legend()->setFont(legendFont);
     const auto markers = chart->legend()->markers(pie);
     for (int c = 0; c < markers.size() && c < data.categories.size(); ++c) {
         const bool labelled = isLabelled(pie->slices()[c]);
         markers[c]->setLabel(labelled ? data.categories[c]
                                       : data.categories[c] + QLatin1Char(' ') + data.shareText(c));
-        // With more reasons than the legend holds, the named slices leave it
-        // to the ones that cannot carry a label.
-        markers[c]->setVisible(!(namedSlices && labelled));
     }
     chart->legend()->setAlignment(Qt::AlignRight);
-    QObject::connect(chart, &QChart::plotAreaChanged, pie, [chart, pie] { fitPieToLabels(chart, pie); });
+    QObject::connect(chart, &QChart::plotAreaChanged, pie, [chart, pie] {
+        fitPieToLabels(chart, pie);
+        fitLegendToNames(chart);
+    });
 }
 
 void addColumns(QChart* chart, const ChartData& data)

@@ -4,21 +4,20 @@
 #include "pdfunicode.h"
 #include "platform/core/filedialog.h"
 #include "platform/core/messagebox.h"
+#include "platform/core/workingfile.h"
 #include "platform/reports/datastore.h"
 #include "platform/reports/report.h"
+#include "printpreview.h"
 
-#include <QAction>
 #include <QChart>
 #include <QCoreApplication>
-#include <QFileInfo>
+#include <QFile>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPointer>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QToolBar>
 
 #include <algorithm>
 
@@ -60,8 +59,8 @@ QString fieldsLine(const PrintHeading& heading)
     return heading.fields.join(QStringLiteral("    "));
 }
 
-PageLayout layOut(const DataStore& store, QPrinter& printer, const QFont& body, const QFont& titleFont,
-                  const PrintHeading& heading)
+PageLayout layOutStore(const DataStore& store, QPrinter& printer, const QFont& body, const QFont& titleFont,
+                       const PrintHeading& heading)
 {
     PageLayout l;
     const ReportDef& def = store.definition();
@@ -104,7 +103,7 @@ PageLayout layOut(const DataStore& store, QPrinter& printer, const QFont& body, 
     return l;
 }
 
-// A file the PDF writer makes, not the preview's pages nor a printer.
+// A file the PDF writer makes, not a preview's page nor a printer.
 bool writesPdf(QPainter& p)
 {
     return p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Pdf;
@@ -116,6 +115,183 @@ QFont bodyFont(QPrinter& printer)
     f.setPointSize(9);
     f.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("Noto Sans CJK SC")});
     return QFont(f, &printer);
+}
+
+class StoreDocument : public PrintDocument
+{
+public:
+    StoreDocument(const DataStore& store, const PrintHeading& heading) : m_store(store), m_heading(heading) {}
+
+    QString name() const override
+    {
+        const QString title = titleOf(m_store, m_heading);
+        return title.isEmpty() ? m_store.definition().name : title;
+    }
+
+    int layOut(QPrinter& printer) override
+    {
+        m_body = bodyFont(printer);
+        m_titleFont = m_body;
+        m_titleFont.setPointSize(14);
+        m_titleFont.setBold(true);
+        m_headerFont = m_body;
+        m_headerFont.setBold(true);
+        m_gridPen = QPen(Qt::black, std::max(1.0, printer.resolution() / 150.0));
+        m_layout = layOutStore(m_store, printer, m_body, m_titleFont, m_heading);
+        return m_layout.pages;
+    }
+
+    int pages() const override { return m_layout.pages; }
+
+    void paintPage(QPainter& p, int page) override;
+
+private:
+    void drawRow(QPainter& p, double y, const std::function<QString(int)>& text, const QColor& background,
+                 bool header) const;
+
+    const DataStore& m_store;
+    PrintHeading m_heading;
+    QFont m_body;
+    QFont m_titleFont;
+    QFont m_headerFont;
+    QPen m_gridPen;
+    PageLayout m_layout;
+};
+
+void StoreDocument::drawRow(QPainter& p, double y, const std::function<QString(int)>& text,
+                            const QColor& background, bool header) const
+{
+    const PageLayout& l = m_layout;
+    const double pad = l.rowHeight * 0.15;
+    double x = l.area.left();
+    p.setFont(header ? m_headerFont : m_body);
+    for (int i = 0; i < l.columns.size(); ++i) {
+        const QRectF cell(x, y, l.widths[i], l.rowHeight);
+        if (background.isValid())
+            p.fillRect(cell, background);
+        p.setPen(m_gridPen);
+        p.drawRect(cell);
+        const ColumnDef& col = m_store.definition().columns[l.columns[i] - 1];
+        const Qt::Alignment align = header ? Qt::AlignCenter : col.alignment;
+        p.drawText(cell.adjusted(pad, 0, -pad, 0), int(align | Qt::TextSingleLine), text(l.columns[i]));
+        x += l.widths[i];
+    }
+}
+
+void StoreDocument::paintPage(QPainter& p, int page)
+{
+    const PageLayout& l = m_layout;
+    if (page < 0 || page >= l.pages)
+        return;
+    const ReportDef& def = m_store.definition();
+    double y = l.area.top();
+    if (page == 0 && l.titleHeight > 0) {
+        p.setFont(m_titleFont);
+        p.setPen(Qt::black);
+        p.drawText(QRectF(l.area.left(), y, l.area.width(), l.titleHeight), Qt::AlignCenter,
+                   titleOf(m_store, m_heading));
+        y += l.titleHeight;
+    }
+    if (page == 0 && l.fieldsHeight > 0) {
+        p.setFont(m_body);
+        p.setPen(Qt::black);
+        p.drawText(QRectF(l.area.left(), y, l.area.width(), l.fieldsHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                   fieldsLine(m_heading));
+        y += l.fieldsHeight;
+    }
+    drawRow(
+        p, y, [&](int c) { return def.columns[c - 1].caption; }, QColor(230, 230, 230), true);
+    y += l.rowHeight;
+
+    const long first = l.pageStarts[page];
+    const long last = page + 1 < l.pages ? l.pageStarts[page + 1] - 1 : m_store.rowCount();
+    for (long r = first; r <= last && r <= m_store.rowCount(); ++r) {
+        const QColor background = def.rowColor ? def.rowColor(m_store, r) : QColor();
+        drawRow(
+            p, y, [&](int c) { return cellText(m_store, r, c); }, background, false);
+        y += l.rowHeight;
+    }
+    if (page + 1 == l.pages && l.hasTotals) {
+        const double pad = l.rowHeight * 0.15;
+        p.setFont(m_headerFont);
+        p.setPen(Qt::black);
+        for (const TotalCell& cell : totalsLine(m_store)) {
+            const int i = int(l.columns.indexOf(cell.column));
+            if (i < 0)
+                continue;
+            double x = l.area.left();
+            for (int k = 0; k < i; ++k)
+                x += l.widths[k];
+            p.drawText(QRectF(x, y, l.widths[i], l.rowHeight).adjusted(pad, 0, -pad, 0),
+                       int(cell.alignment | Qt::TextDontClip), cell.text);
+        }
+    }
+    p.setFont(m_body);
+    p.setPen(Qt::black);
+    p.drawText(QRectF(l.area.left(), l.area.bottom() - l.footerHeight, l.area.width(), l.footerHeight),
+               Qt::AlignCenter, QStringLiteral("第 %1 页 共 %2 页").arg(page + 1).arg(l.pages));
+}
+
+class ChartDocument : public PrintDocument
+{
+public:
+    ChartDocument(const ChartData& chart, const PrintHeading& heading) : m_chart(chart), m_heading(heading) {}
+
+    QString name() const override { return m_heading.title.isEmpty() ? m_chart.title : m_heading.title; }
+
+    int layOut(QPrinter& printer) override
+    {
+        m_body = bodyFont(printer);
+        const QRectF paint = printer.pageLayout().paintRectPixels(printer.resolution());
+        m_area = QRectF(0, 0, paint.width(), paint.height());
+        return 1;
+    }
+
+    int pages() const override { return 1; }
+
+    void paintPage(QPainter& p, int page) override;
+
+private:
+    const ChartData& m_chart;
+    PrintHeading m_heading;
+    QFont m_body;
+    QRectF m_area;
+};
+
+void ChartDocument::paintPage(QPainter& p, int page)
+{
+    if (page != 0)
+        return;
+    QRectF area = m_area;
+    const QFontMetricsF fm(m_body, p.device());
+    p.setFont(m_body);
+    p.setPen(Qt::black);
+    if (!m_heading.fields.isEmpty()) {
+        p.drawText(QRectF(area.left(), area.top(), area.width(), fm.height() * 1.6),
+                   Qt::AlignLeft | Qt::AlignVCenter, fieldsLine(m_heading));
+        area.setTop(area.top() + fm.height() * 2);
+    }
+    const double footer = fm.height() * 2;
+    p.drawText(QRectF(area.left(), area.bottom() - footer, area.width(), footer), Qt::AlignCenter,
+               QStringLiteral("第 %1 页 共 %2 页").arg(1).arg(1));
+    area.setBottom(area.bottom() - footer);
+
+    // The chart is laid out at screen size and scaled onto the page, so its
+    // fonts keep their proportions to the drawing on paper as on screen.
+    const double aspect = 0.75;
+    QRectF target = area;
+    if (target.height() > target.width() * aspect)
+        target.setHeight(target.width() * aspect);
+    QSizeF logical(560, 560 * aspect);
+    QGraphicsScene scene;
+    QChart* qchart = buildChart(m_chart);
+    if (!m_heading.title.isEmpty())
+        qchart->setTitle(m_heading.title);
+    scene.addItem(qchart);
+    qchart->setGeometry(QRectF(QPointF(0, 0), logical));
+    if (qchart->layout())
+        qchart->layout()->activate();
+    scene.render(&p, target, QRectF(QPointF(0, 0), logical));
 }
 
 } // namespace
@@ -133,226 +309,111 @@ QPrinter& sharedPrinter()
     return *g_printer;
 }
 
+std::unique_ptr<PrintDocument> storeDocument(const DataStore& store, const PrintHeading& heading)
+{
+    return std::make_unique<StoreDocument>(store, heading);
+}
+
+std::unique_ptr<PrintDocument> chartDocument(const ChartData& chart, const PrintHeading& heading)
+{
+    return std::make_unique<ChartDocument>(chart, heading);
+}
+
+int printDocument(PrintDocument& document, QPrinter& printer, const PrintProgress& progress)
+{
+    const int pages = document.layOut(printer);
+    QPainter p;
+    if (!p.begin(&printer))
+        return -1;
+    const bool toPdf = writesPdf(p);
+    int first = 0;
+    int last = pages - 1;
+    // The pages chosen in the print dialog.
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = std::clamp(printer.fromPage() - 1, 0, pages - 1);
+        last = std::clamp(printer.toPage() - 1, first, pages - 1);
+    }
+    for (int page = first; page <= last; ++page) {
+        if (page > first)
+            printer.newPage();
+        p.save();
+        document.paintPage(p, page);
+        p.restore();
+        if (progress && !progress(page - first + 1, last - first + 1)) {
+            // Nothing of a stopped job reaches the paper; a file is the
+            // caller's to remove.
+            printer.abort();
+            p.end();
+            return 0;
+        }
+    }
+    p.end();
+    if (toPdf)
+        repairPdfCharacters(printer.outputFileName());
+    return pages;
+}
+
+int printDocumentToPdf(PrintDocument& document, const QString& fileName, QString* error,
+                       const PrintProgress& progress)
+{
+    const QString cannotWrite = QStringLiteral("不能写入文件“%1”").arg(fileName);
+    QString reason;
+    const QString working = claimWorkingFile(fileName, &reason);
+    if (working.isEmpty()) {
+        if (error)
+            *error = withReason(cannotWrite, reason);
+        return -1;
+    }
+    int pages = 0;
+    {
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        pdf.setOutputFileName(working);
+        pdf.setPageLayout(sharedPrinter().pageLayout());
+        pdf.setDocName(document.name());
+        pages = printDocument(document, pdf, progress);
+    }
+    if (pages > 0 && !replaceWithWorkingFile(working, fileName, &reason)) {
+        if (error)
+            *error = withReason(cannotWrite, reason);
+        pages = -1;
+    } else if (pages < 0 && error) {
+        *error = cannotWrite;
+    }
+    if (pages <= 0)
+        QFile::remove(working);
+    return pages;
+}
+
 int pageCount(const DataStore& store, QPrinter& printer, const PrintHeading& heading)
 {
-    const QFont body = bodyFont(printer);
-    QFont title = body;
-    title.setPointSize(14);
-    title.setBold(true);
-    return layOut(store, printer, body, title, heading).pages;
+    return StoreDocument(store, heading).layOut(printer);
 }
 
 int printStore(const DataStore& store, QPrinter& printer, const PrintHeading& heading)
 {
-    const ReportDef& def = store.definition();
-    const QFont body = bodyFont(printer);
-    QFont titleFont = body;
-    titleFont.setPointSize(14);
-    titleFont.setBold(true);
-    QFont headerFont = body;
-    headerFont.setBold(true);
-    const PageLayout l = layOut(store, printer, body, titleFont, heading);
-
-    QPainter p;
-    if (!p.begin(&printer))
-        return -1;
-    const bool toPdf = writesPdf(p);
-    const double pad = l.rowHeight * 0.15;
-    const QPen gridPen(Qt::black, std::max(1.0, printer.resolution() / 150.0));
-    auto drawRow = [&](double y, const std::function<QString(int)>& text, const QColor& background,
-                       bool header) {
-        double x = l.area.left();
-        p.setFont(header ? headerFont : body);
-        for (int i = 0; i < l.columns.size(); ++i) {
-            const QRectF cell(x, y, l.widths[i], l.rowHeight);
-            if (background.isValid())
-                p.fillRect(cell, background);
-            p.setPen(gridPen);
-            p.drawRect(cell);
-            const ColumnDef& col = def.columns[l.columns[i] - 1];
-            const Qt::Alignment align = header ? Qt::AlignCenter : col.alignment;
-            p.drawText(cell.adjusted(pad, 0, -pad, 0), int(align | Qt::TextSingleLine), text(l.columns[i]));
-            x += l.widths[i];
-        }
-    };
-
-    for (int page = 0; page < l.pages; ++page) {
-        if (page > 0)
-            printer.newPage();
-        double y = l.area.top();
-        if (page == 0 && l.titleHeight > 0) {
-            p.setFont(titleFont);
-            p.setPen(Qt::black);
-            p.drawText(QRectF(l.area.left(), y, l.area.width(), l.titleHeight), Qt::AlignCenter,
-                       titleOf(store, heading));
-            y += l.titleHeight;
-        }
-        if (page == 0 && l.fieldsHeight > 0) {
-            p.setFont(body);
-            p.setPen(Qt::black);
-            p.drawText(QRectF(l.area.left(), y, l.area.width(), l.fieldsHeight),
-                       Qt::AlignLeft | Qt::AlignVCenter, fieldsLine(heading));
-            y += l.fieldsHeight;
-        }
-        drawRow(
-            y, [&](int c) { return def.columns[c - 1].caption; }, QColor(230, 230, 230), true);
-        y += l.rowHeight;
-
-        const long first = l.pageStarts[page];
-        const long last = page + 1 < l.pages ? l.pageStarts[page + 1] - 1 : store.rowCount();
-        for (long r = first; r <= last && r <= store.rowCount(); ++r) {
-            const QColor background = def.rowColor ? def.rowColor(store, r) : QColor();
-            drawRow(
-                y, [&](int c) { return cellText(store, r, c); }, background, false);
-            y += l.rowHeight;
-        }
-        if (page + 1 == l.pages && l.hasTotals) {
-            p.setFont(headerFont);
-            p.setPen(Qt::black);
-            for (const TotalCell& cell : totalsLine(store)) {
-                const int i = int(l.columns.indexOf(cell.column));
-                if (i < 0)
-                    continue;
-                double x = l.area.left();
-                for (int k = 0; k < i; ++k)
-                    x += l.widths[k];
-                p.drawText(QRectF(x, y, l.widths[i], l.rowHeight).adjusted(pad, 0, -pad, 0),
-                           int(cell.alignment | Qt::TextDontClip), cell.text);
-            }
-        }
-        p.setFont(body);
-        p.setPen(Qt::black);
-        p.drawText(QRectF(l.area.left(), l.area.bottom() - l.footerHeight, l.area.width(), l.footerHeight),
-                   Qt::AlignCenter, QStringLiteral("第 %1 页 共 %2 页").arg(page + 1).arg(l.pages));
-    }
-    p.end();
-    if (toPdf)
-        repairPdfCharacters(printer.outputFileName());
-    return l.pages;
+    StoreDocument document(store, heading);
+    return printDocument(document, printer);
 }
-
-namespace {
-
-using Render = std::function<int(QPrinter&)>;
-
-int renderToPdf(const Render& render, const QString& docName, const QString& fileName, QString* error)
-{
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(fileName);
-    pdf.setPageLayout(sharedPrinter().pageLayout());
-    pdf.setDocName(docName);
-    const int pages = render(pdf);
-    if (pages < 0 && error)
-        *error = QStringLiteral("不能写入文件“%1”").arg(fileName);
-    return pages;
-}
-
-void previewDocument(const Render& render, const QString& docName, QWidget* parent)
-{
-    // On the heap and watched: a dialog on the stack would be deleted twice
-    // if its parent went while it ran.
-    QPointer<QPrintPreviewDialog> dialog = new QPrintPreviewDialog(&sharedPrinter(), parent);
-    dialog->setAttribute(Qt::WA_DeleteOnClose, false);
-    dialog->setWindowTitle(QStringLiteral("打印预览"));
-    QObject::connect(dialog, &QPrintPreviewDialog::paintRequested, dialog,
-                     [&render](QPrinter* printer) { render(*printer); });
-    if (auto* toolbar = dialog->findChild<QToolBar*>()) {
-        auto* savePdf = toolbar->addAction(QStringLiteral("另存为PDF"));
-        savePdf->setObjectName(QStringLiteral("savePdf"));
-        QObject::connect(savePdf, &QAction::triggered, dialog, [&render, &docName, dialog] {
-            QString file =
-                saveFileName(QStringLiteral("另存为PDF"), QString(), QStringLiteral("PDF (*.pdf)"));
-            // The file dialog ran a loop of its own: the preview, and what it
-            // shows, must still be there to be written.
-            if (file.isEmpty() || !dialog)
-                return;
-            if (QFileInfo(file).suffix().isEmpty()) {
-                file += QStringLiteral(".pdf");
-                // The dialog asked about the name as typed, not about this one.
-                if (QFileInfo::exists(file) &&
-                    messagebox(QStringLiteral("另存为PDF"),
-                               QStringLiteral("“%1”已存在，要替换它吗？").arg(file), Icon::Question,
-                               Buttons::YesNo, 2) != 1)
-                    return;
-            }
-            QString error;
-            if (renderToPdf(render, docName, file, &error) < 0)
-                messagebox(QStringLiteral("错误"), error, Icon::StopSign);
-        });
-    }
-    if (g_previewRunner)
-        g_previewRunner(*dialog);
-    else
-        dialog->exec();
-    delete dialog.data();
-}
-
-QString docNameOf(const DataStore& store, const PrintHeading& heading)
-{
-    const QString title = titleOf(store, heading);
-    return title.isEmpty() ? store.definition().name : title;
-}
-
-} // namespace
 
 int printStoreToPdf(const DataStore& store, const QString& fileName, QString* error,
                     const PrintHeading& heading)
 {
-    return renderToPdf([&](QPrinter& printer) { return printStore(store, printer, heading); },
-                       docNameOf(store, heading), fileName, error);
+    StoreDocument document(store, heading);
+    return printDocumentToPdf(document, fileName, error);
 }
 
 int printChart(const ChartData& chart, QPrinter& printer, const PrintHeading& heading)
 {
-    const QFont body = bodyFont(printer);
-    QPainter p;
-    if (!p.begin(&printer))
-        return -1;
-    const QRectF paint = printer.pageLayout().paintRectPixels(printer.resolution());
-    QRectF area(0, 0, paint.width(), paint.height());
-    const QFontMetricsF fm(body, &printer);
-    p.setFont(body);
-    p.setPen(Qt::black);
-    if (!heading.fields.isEmpty()) {
-        p.drawText(QRectF(area.left(), area.top(), area.width(), fm.height() * 1.6),
-                   Qt::AlignLeft | Qt::AlignVCenter, fieldsLine(heading));
-        area.setTop(area.top() + fm.height() * 2);
-    }
-    const double footer = fm.height() * 2;
-    p.drawText(QRectF(area.left(), area.bottom() - footer, area.width(), footer), Qt::AlignCenter,
-               QStringLiteral("第 %1 页 共 %2 页").arg(1).arg(1));
-    area.setBottom(area.bottom() - footer);
-
-    // The chart is laid out at screen size and scaled onto the page, so its
-    // fonts keep their proportions to the drawing on paper as on screen.
-    const double aspect = 0.75;
-    QRectF target = area;
-    if (target.height() > target.width() * aspect)
-        target.setHeight(target.width() * aspect);
-    QSizeF logical(560, 560 * aspect);
-    QGraphicsScene scene;
-    QChart* qchart = buildChart(chart);
-    if (!heading.title.isEmpty())
-        qchart->setTitle(heading.title);
-    scene.addItem(qchart);
-    qchart->setGeometry(QRectF(QPointF(0, 0), logical));
-    if (qchart->layout())
-        qchart->layout()->activate();
-    scene.render(&p, target, QRectF(QPointF(0, 0), logical));
-    const bool toPdf = writesPdf(p);
-    p.end();
-    if (toPdf)
-        repairPdfCharacters(printer.outputFileName());
-    return 1;
+    ChartDocument document(chart, heading);
+    return printDocument(document, printer);
 }
 
 int printChartToPdf(const ChartData& chart, const QString& fileName, QString* error,
                     const PrintHeading& heading)
 {
-    const QString title = heading.title.isEmpty() ? chart.title : heading.title;
-    return renderToPdf([&](QPrinter& printer) { return printChart(chart, printer, heading); }, title,
-                       fileName, error);
+    ChartDocument document(chart, heading);
+    return printDocumentToPdf(document, fileName, error);
 }
 
 void setPreviewRunner(PreviewRunner runner)
@@ -360,16 +421,31 @@ void setPreviewRunner(PreviewRunner runner)
     g_previewRunner = std::move(runner);
 }
 
+namespace {
+
+void previewDocument(std::unique_ptr<PrintDocument> document, QWidget* parent)
+{
+    // On the heap and watched: a dialog on the stack would be deleted twice
+    // if its parent went while it ran.
+    QPointer<PrintPreviewDialog> dialog =
+        new PrintPreviewDialog(std::move(document), &sharedPrinter(), parent);
+    if (g_previewRunner)
+        g_previewRunner(*dialog);
+    else
+        dialog->exec();
+    delete dialog.data();
+}
+
+} // namespace
+
 void printPreview(const DataStore& store, QWidget* parent, const PrintHeading& heading)
 {
-    previewDocument([&](QPrinter& printer) { return printStore(store, printer, heading); },
-                    docNameOf(store, heading), parent);
+    previewDocument(storeDocument(store, heading), parent);
 }
 
 void printPreview(const ChartData& chart, QWidget* parent, const PrintHeading& heading)
 {
-    previewDocument([&](QPrinter& printer) { return printChart(chart, printer, heading); },
-                    heading.title.isEmpty() ? chart.title : heading.title, parent);
+    previewDocument(chartDocument(chart, heading), parent);
 }
 
 } // namespace qv

@@ -95,26 +95,39 @@ long DataStore::retrieve(const QVariantList& arguments, const std::function<bool
         m_error = QStringLiteral("%1 的检索参数与定义不符").arg(m_def.name);
         return -1;
     }
+    return load(
+        [&](const RowSink& onRow) { return m_tr->selectRowsWhile(bound->first, bound->second, onRow); },
+        progress);
+}
+
+long DataStore::retrieveFrom(const std::function<int(const RowSink& onRow)>& read)
+{
+    m_error.clear();
+    m_cancelled = false;
+    return load(read, {});
+}
+
+long DataStore::load(const std::function<int(const RowSink& onRow)>& read,
+                     const std::function<bool(long rowsRead)>& progress)
+{
     emit aboutToReset();
     clearRows();
     bool fits = true;
-    // The cursor cannot be closed from here: once stopped, the rest of the
-    // rows pass by unread.
-    const int rc = m_tr->selectRows(bound->first, bound->second, [&](const ResultRow& cells) {
-        if (!fits || m_cancelled)
-            return;
+    // Stopping closes the cursor: the rows after it are never read.
+    const int rc = read([&](const ResultRow& cells) {
         if (m_retrieved.rowCount() >= qsizetype(Row::kNoBase) || !m_retrieved.append(cells)) {
             fits = false;
-            return;
+            return false;
         }
         m_rows.push_back(Row{quint32(m_retrieved.rowCount() - 1), nullptr});
         if (progress && m_rows.size() % kRetrieveBatch == 0 && !progress(long(m_rows.size())))
             m_cancelled = true;
+        return !m_cancelled;
     });
     if (rc != 0 || !fits || m_cancelled) {
         clearRows();
         m_error = m_cancelled ? QStringLiteral("查询已取消")
-                  : rc != 0   ? m_tr->SQLErrText
+                  : rc != 0   ? (m_tr ? m_tr->SQLErrText : QString())
                             : QStringLiteral("%1 检索到的数据太多，无法全部放入内存").arg(m_def.name);
         emit didReset();
         return -1;

@@ -53,6 +53,12 @@ public:
     static constexpr long kRetrieveBatch = 1000;
     long retrieve(const QVariantList& arguments, const std::function<bool(long rowsRead)>& progress);
     bool wasCancelled() const { return m_cancelled; }
+    // Replaces every row with the rows `read` hands to its argument, as if
+    // retrieved (the same columns, in the order of the definition's SELECT),
+    // for rows kept in memory elsewhere. `read` returns 0, or -1 with the
+    // reason in the transaction; the number of rows or -1.
+    using RowSink = std::function<bool(const ResultRow& row)>;
+    long retrieveFrom(const std::function<int(const RowSink& onRow)>& read);
     void reset();
 
     long rowCount() const { return long(m_rows.size()); }
@@ -140,6 +146,8 @@ private:
     Edit& editOf(Row& row);
     QVariant normalise(int column, const QVariant& value) const;
     int failUpdate(const QString& text);
+    long load(const std::function<int(const RowSink& onRow)>& read,
+              const std::function<bool(long rowsRead)>& progress);
     void clearRows();
 
     ReportDef m_def;

@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -262,25 +261,6 @@ QString refusedCell(lxw_error error, lxw_row_t row, int column)
     }
 }
 
-// Puts the finished workbook `written` in place of `fileName` in one step, so
-// that the name holds either the earlier file or the whole new one.
-bool replaceWith(const QString& written, const QString& fileName, QString* error)
-{
-    const QFileInfo target(fileName);
-    // A replaced file keeps who may read it; a new one has the rights the
-    // library created it with.
-    if (target.exists())
-        QFile::setPermissions(written, target.permissions());
-    std::error_code failure;
-    std::filesystem::rename(QFileInfo(written).filesystemAbsoluteFilePath(),
-                            target.filesystemAbsoluteFilePath(), failure);
-    if (!failure)
-        return true;
-    if (error)
-        *error = QString::fromLocal8Bit(failure.message());
-    return false;
-}
-
 bool writeXlsx(const ReportRows& table, const QString& fileName, QString* error,
                const ExportProgress& progress)
 {
@@ -403,7 +383,7 @@ bool writeXlsx(const ReportRows& table, const QString& fileName, QString* error,
             *error = refused.isEmpty() ? QString::fromUtf8(lxw_strerror(result)) : refused;
         return false;
     }
-    if (!replaceWith(working, fileName, error)) {
+    if (!replaceWithWorkingFile(working, fileName, error)) {
         QFile::remove(working);
         return false;
     }

@@ -7,6 +7,7 @@
 #include "platform/core/globals.h"
 #include "platform/core/messagebox.h"
 #include "platform/output/printing.h"
+#include "platform/output/printpreview.h"
 #include "queries/giftquerywindow.h"
 
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -358,7 +358,7 @@ TEST_P(MainFrameDb, ASheetDoesNotCloseUnderItsOwnPreview)
     ASSERT_TRUE(sheet);
     auto* exit = sheet->findChild<QPushButton*>(QStringLiteral("cb_3"));
     bool previewed = false;
-    setPreviewRunner([&](QPrintPreviewDialog& preview) {
+    setPreviewRunner([&](PrintPreviewDialog& preview) {
         previewed = true;
         QTimer::singleShot(0, &preview, [&] { exit->click(); });
         // Long enough for a frame deleted later to go inside the preview's loop.

@@ -254,6 +254,22 @@ TEST_P(DataStoreDb, RetrieveBindsArgumentsAndMoneyTotalsAreExact)
     EXPECT_EQ(ds.sum(QStringLiteral("je")), expectedReceived);
     EXPECT_EQ(ds.retrieve({QStringLiteral("收情"), QStringLiteral("20250101"), QStringLiteral("20251231")}),
               0);
+
+    // 取消 after the first batch: the rows after it are never read, and the
+    // connection takes the next statement.
+    const QVariantList year{QStringLiteral("收情"), QStringLiteral("20240101"), QStringLiteral("20241231")};
+    long heard = 0;
+    EXPECT_EQ(ds.retrieve(year,
+                          [&heard](long rows) {
+                              heard = rows;
+                              return false;
+                          }),
+              -1);
+    EXPECT_TRUE(ds.wasCancelled());
+    EXPECT_EQ(heard, DataStore::kRetrieveBatch);
+    EXPECT_EQ(sqlca().SQLNRows, DataStore::kRetrieveBatch) << "rows read after 取消";
+    EXPECT_EQ(ds.rowCount(), 0);
+    EXPECT_EQ(ds.retrieve(year), 2000);
     EXPECT_EQ(ds.retrieve({QStringLiteral("送情'; DROP TABLE rqwlb; --"), QStringLiteral("2024"),
                            QStringLiteral("2025")}),
               0);

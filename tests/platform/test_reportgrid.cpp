@@ -4,6 +4,7 @@
 #include "platform/core/filedialog.h"
 #include "platform/core/messagebox.h"
 #include "platform/output/printing.h"
+#include "platform/output/printpreview.h"
 #include "platform/output/reportgrid.h"
 
 #include <QAbstractItemModelTester>
@@ -15,11 +16,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -437,9 +437,8 @@ TEST(Printing, SavedPdfReadsAsTheScreenShowsUnderANameEndingInPdf)
     QTemporaryDir dir;
     auto& dialogs = installScriptedFileDialogs();
     dialogs.queueAnswer(dir.filePath(QStringLiteral("wangxiao")));
-    setPreviewRunner([](QPrintPreviewDialog& dialog) {
-        dialog.findChild<QAction*>(QStringLiteral("savePdf"))->trigger();
-    });
+    setPreviewRunner(
+        [](PrintPreviewDialog& dialog) { dialog.findChild<QAction*>(QStringLiteral("savePdf"))->trigger(); });
     printPreview(
         store, nullptr,
         {QStringLiteral("人情往来查询（所有）"), {QStringLiteral("日期：2003年01月01日 至 2003年12月31日")}});
@@ -466,18 +465,86 @@ TEST(Printing, PreviewDrawsTheStoreOnTheSharedPrinter)
     store.insertRow(0);
     store.setItem(1, QStringLiteral("je"), QStringLiteral("5"));
     int previewPages = -1;
-    setPreviewRunner([&](QPrintPreviewDialog& dialog) {
+    setPreviewRunner([&](PrintPreviewDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("打印预览"));
         EXPECT_TRUE(dialog.findChild<QAction*>(QStringLiteral("savePdf")));
-        auto* preview = dialog.findChild<QPrintPreviewWidget*>();
-        ASSERT_TRUE(preview);
-        preview->updatePreview();
-        previewPages = preview->pageCount();
+        previewPages = dialog.pageCount();
     });
     printPreview(store, nullptr);
     setPreviewRunner({});
     EXPECT_EQ(previewPages, 1);
     EXPECT_EQ(&sharedPrinter(), &sharedPrinter());
+}
+
+// A preview of thousands of pages draws the pages it shows, not all of them:
+// drawing them all up front kept the window frozen for half a minute.
+TEST(Printing, APreviewDrawsOnlyThePagesInView)
+{
+    ReportDef def = giftsDef();
+    long rowsDrawn = 0;
+    def.rowColor = [&rowsDrawn](const DataStore&, long) {
+        ++rowsDrawn;
+        return QColor();
+    };
+    DataStore store(def);
+    for (int i = 0; i < 4000; ++i)
+        store.setItem(store.insertRow(0), QStringLiteral("xm"), QStringLiteral("客人%1").arg(i));
+    const int pages = pageCount(store, sharedPrinter());
+    ASSERT_GT(pages, 50);
+    const long perPage = store.rowCount() / pages + 1;
+    setPreviewRunner([&](PrintPreviewDialog& dialog) {
+        EXPECT_EQ(dialog.pageCount(), pages);
+        dialog.resize(600, 800);
+        dialog.show();
+        QApplication::processEvents();
+        EXPECT_GT(rowsDrawn, 0) << "the first page is shown";
+        EXPECT_LE(rowsDrawn, 3 * perPage);
+        rowsDrawn = 0;
+        dialog.setCurrentPage(pages);
+        QApplication::processEvents();
+        EXPECT_EQ(dialog.currentPage(), pages);
+        EXPECT_EQ(dialog.findChild<QSpinBox*>(QStringLiteral("pageNumber"))->value(), pages);
+        EXPECT_GT(rowsDrawn, 0) << "the last page is shown";
+        EXPECT_LE(rowsDrawn, 3 * perPage);
+    });
+    printPreview(store, nullptr);
+    setPreviewRunner({});
+}
+
+// A PDF stopped halfway (取消) or that cannot be finished never takes the
+// chosen name: a file already there stays as it was, and no working file is
+// left beside it.
+TEST(Printing, AStoppedPdfLeavesTheChosenNameAsItWas)
+{
+    DataStore store(giftsDef());
+    for (int i = 0; i < 300; ++i)
+        store.setItem(store.insertRow(0), QStringLiteral("xm"), QStringLiteral("客人%1").arg(i));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("gifts.pdf"));
+    {
+        QFile earlier(file);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier");
+    }
+    auto document = storeDocument(store);
+    int heard = 0;
+    QString error;
+    EXPECT_EQ(printDocumentToPdf(*document, file, &error,
+                                 [&heard](int page, int pages) {
+                                     ++heard;
+                                     EXPECT_GT(pages, 2);
+                                     return page < 2;
+                                 }),
+              0);
+    EXPECT_EQ(heard, 2) << "no page is written after 取消";
+    QFile earlier(file);
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), QByteArray("earlier"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("gifts.pdf")});
+
+    EXPECT_GT(printDocumentToPdf(*document, file, &error), 2) << error.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("gifts.pdf")});
+    EXPECT_GT(QFileInfo(file).size(), 1000) << "replaced once complete";
 }
 
 QV_LEDGER_TEST_SUITE(ReportGridTest);

@@ -6,6 +6,7 @@
 #include "platform/core/messagebox.h"
 #include "platform/output/exportbutton.h"
 #include "platform/output/printing.h"
+#include "platform/output/printpreview.h"
 #include "platform/output/reportgrid.h"
 #include "platform/reports/datastore.h"
 #include "platform/widgets/dateedit.h"
@@ -14,7 +15,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
@@ -292,7 +292,7 @@ TEST_P(BalancesTest, PrintAndExportCarryTheRowsAsSortedTheTotalsAndThePeriod)
     // 打印 previews; its "另存为PDF" shows what the paper would.
     const QString pdf = dir.filePath(QStringLiteral("balances.pdf"));
     dialogs.queueAnswer(pdf);
-    setPreviewRunner([](QPrintPreviewDialog& preview) {
+    setPreviewRunner([](PrintPreviewDialog& preview) {
         preview.findChild<QAction*>(QStringLiteral("savePdf"))->trigger();
     });
     w->findChild<QPushButton*>(QStringLiteral("cb_2"))->click();

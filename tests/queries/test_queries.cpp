@@ -12,6 +12,7 @@
 #include "platform/output/chartwidget.h"
 #include "platform/output/exportbutton.h"
 #include "platform/output/printing.h"
+#include "platform/output/printpreview.h"
 #include "platform/output/reportgrid.h"
 #include "platform/reports/report.h"
 #include "platform/widgets/dateedit.h"
@@ -22,7 +23,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrintPreviewDialog>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
@@ -375,8 +375,8 @@ TEST_P(GiftQueries, PrintingShowsThePersonThePeriodAndTheTotal)
     GiftQueryWindow& w = queriedZhangSan2003();
 
     int previewPages = -1;
-    setPreviewRunner([&](QPrintPreviewDialog& dialog) {
-        emit dialog.paintRequested(&sharedPrinter());
+    setPreviewRunner([&](PrintPreviewDialog& dialog) {
+        printDocument(dialog.document(), sharedPrinter());
         previewPages = 1;
     });
     click(w, "cb_2");
@@ -488,7 +488,7 @@ TEST_P(GiftAnalysis, EachPiePrintsAndExportsItsOwnSlices)
     click(w, "cb_1");
 
     QString previewed;
-    setPreviewRunner([&](QPrintPreviewDialog& dialog) { previewed = dialog.windowTitle(); });
+    setPreviewRunner([&](PrintPreviewDialog& dialog) { previewed = dialog.windowTitle(); });
     click(w, "b_2");
     setPreviewRunner({});
     EXPECT_FALSE(previewed.isEmpty());

@@ -8,7 +8,10 @@
 #include <QTableView>
 #include <QTest>
 
+#include "data/contactpicker.h"
 #include "data/pinyin.h"
+#include "platform/database/dialect.h"
+#include "platform/database/transaction.h"
 #include "platform/reports/units.h"
 
 using namespace qv;
@@ -92,6 +95,56 @@ TEST_P(GiftPickerDb, FindsContactsByPinyinInEitherCase)
     ledger().exec(QStringLiteral("DELETE FROM wlryb"));
     QTest::keyClick(edit(form, "sle_2"), Qt::Key_Return);
     EXPECT_EQ(grid->model()->rowCount(), 4);
+}
+
+// The picker searches its own index of the codes: for every kind of code and
+// of typed text it finds the contacts the database's LIKE finds, no more, no
+// fewer, and none twice.
+TEST_P(GiftPickerDb, TheIndexFindsWhatTheDatabaseFinds)
+{
+    const QString sql = QStringLiteral("INSERT INTO wlryb (xm, xb, py, fw) VALUES (?, ?, ?, ?)");
+    const QVariant noCode(QMetaType::fromType<QString>());
+    const QList<QPair<const char*, QVariant>> contacts = {{"张珊珊", QStringLiteral("ZhangSS")},
+                                                          {"孙思思", QStringLiteral("ssss")},
+                                                          {"无码", noCode},
+                                                          {"空码", QString()},
+                                                          {"吕四", QStringLiteral("lüs")},
+                                                          {"钱七", QStringLiteral("QQ7")}};
+    for (const auto& [name, code] : contacts)
+        ledger().exec(sql, {QString::fromUtf8(name), QStringLiteral("男"), code, QStringLiteral("同事")});
+    ContactIndex index;
+    ASSERT_TRUE(index.build(sqlca())) << sqlca().SQLErrText.toStdString();
+    EXPECT_EQ(index.size(), 10);
+    const QString like = QStringLiteral("SELECT xm FROM wlryb WHERE ") +
+                         sqlca().dialect().likeIgnoringCase(QStringLiteral("py"));
+    for (const char* typed :
+         {"", "z", "ZS", "s", "ss", "sss", "zhangss", "ü", "lüs", "7", "q7", "x", "zsx"}) {
+        QStringList expected;
+        ASSERT_EQ(sqlca().selectRows(like, {QStringLiteral("%%1%").arg(QString::fromUtf8(typed))},
+                                     [&expected](QVector<QVariant>&& row) { expected << row[0].toString(); }),
+                  0);
+        expected.sort();
+        QStringList found;
+        index.read(index.containing(QString::fromUtf8(typed)), [&found](const ResultRow& row) {
+            found << row.value(0).toString();
+            return true;
+        });
+        found.sort();
+        EXPECT_EQ(found, expected) << "typed " << typed;
+    }
+}
+
+// The index is read again once the contacts have changed, and only then.
+TEST_P(GiftPickerDb, ChangedContactsAreFoundAtTheNextSearch)
+{
+    GiftForm& form = open(GiftKind::Received);
+    typeName(form, QStringLiteral("zs"));
+    EXPECT_EQ(listedNames(form).size(), 3);
+    ledger().exec(QStringLiteral("INSERT INTO wlryb (xm, xb, py, fw) VALUES ('周顺', '男', 'zs', '同学')"));
+    contactsChanged();
+    typeName(form, QStringLiteral("zs"));
+    EXPECT_EQ(listedNames(form).size(), 4);
+    EXPECT_TRUE(listedNames(form).contains(QStringLiteral("周顺")));
 }
 
 TEST_P(GiftPickerDb, EnterAndDoubleClickPickNameAndCategory)

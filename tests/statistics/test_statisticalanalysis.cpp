@@ -4,8 +4,8 @@
 
 #include "platform/output/chartwidget.h"
 #include "platform/output/printing.h"
+#include "platform/output/printpreview.h"
 
-#include <QPrintPreviewDialog>
 #include <QTabWidget>
 
 using namespace qv;
@@ -147,7 +147,7 @@ TEST_P(StatisticalAnalysisTest, PrintsTheChartOfItsPage)
     auto w = openWindow();
     draw(*w, w->givenPage(), "2004");
     int previews = 0;
-    setPreviewRunner([&](QPrintPreviewDialog&) { ++previews; });
+    setPreviewRunner([&](PrintPreviewDialog&) { ++previews; });
     click(*w->givenPage(), "cb_4");
     setPreviewRunner({});
     EXPECT_EQ(previews, 1);
