@@ -278,7 +278,7 @@ GiftSaveResult GiftStore::save(const Gift& gift)
     }
 }
 
-GiftSaveResult GiftStore::insert(const Gift& gift)
+GiftSaveResult GiftStore::insert(const Gift& gift, const QString& preferredNumber)
 {
     if (auto problem = check(gift))
         return refused(*problem);
@@ -288,8 +288,11 @@ GiftSaveResult GiftStore::insert(const Gift& gift)
     // A refused insert must not take the caller's earlier rows with it: on
     // PostgreSQL a failed statement spoils the whole transaction.
     const QString mark = QStringLiteral("SAVEPOINT gift_insert");
+    bool preferred = isTwelveDigits(preferredNumber);
     for (;;) {
-        const auto number = chooseNumber();
+        if (preferred && isTaken(preferredNumber))
+            preferred = false;
+        const auto number = preferred ? std::optional<QString>(preferredNumber) : chooseNumber();
         if (!number || m_transaction.execute(mark) != 0)
             return failed(m_transaction.SQLErrText);
         if (insertRow(*number, gift)) {
@@ -297,6 +300,7 @@ GiftSaveResult GiftStore::insert(const Gift& gift)
             return saved(*number);
         }
         const QString why = m_transaction.SQLErrText;
+        preferred = false;
         if (m_transaction.execute(QStringLiteral("ROLLBACK TO SAVEPOINT gift_insert")) != 0 ||
             !isTaken(*number) || SteadyClock::now() >= until)
             return failed(why);

@@ -86,7 +86,9 @@ public:
     // open), for saving many in one: the caller commits or rolls back. A
     // refused gift leaves the caller's earlier rows in place. On PostgreSQL
     // the other desks' saves wait until the caller's transaction ends.
-    GiftSaveResult insert(const Gift& gift);
+    // A `preferredNumber` (a record brought back from an export) is kept
+    // when it is twelve digits and free; otherwise a number is chosen.
+    GiftSaveResult insert(const Gift& gift, const QString& preferredNumber = {});
 
     // The record number of a moment.
     static QString numberAt(const QDateTime& moment);

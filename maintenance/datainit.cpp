@@ -1,5 +1,6 @@
 #include "datainit.h"
 
+#include "data/ledgerschema.h"
 #include "platform/globals.h"
 #include "platform/ledgerbackup.h"
 #include "platform/messagebox.h"
@@ -36,7 +37,19 @@ const EmptiedTable kTables[] = {
     {"DELETE FROM rqwlb", "主数据表初始化失败！"},
     {"DELETE FROM tjb_save", "数据统计表初始化失败！"},
     {"DELETE FROM wlryb", "人员数据表初始化失败！"},
+    // What the imports wrote goes with the records: an undo must not find
+    // records of an import that are gone.
+    {"DELETE FROM drmx", "导入记录表初始化失败！"},
+    {"DELETE FROM drjl", "导入记录表初始化失败！"},
 };
+
+// An older ledger over ODBC has no import tables yet; it is not upgraded.
+bool hasImportTables(Transaction& sqlca)
+{
+    QString ignored;
+    const auto version = LedgerSchema::version(sqlca, ignored);
+    return version && *version >= 2;
+}
 
 // Writes the flag, keeping every other line of the profile. The reason for a
 // failure goes under the fixed text, as for the database's refusals.
@@ -72,7 +85,10 @@ bool closeSheetsShowingEmptiedTables(QWidget* frame)
 // The three deletes as one unit of work: all of them, or none.
 bool emptyTables(Transaction& sqlca)
 {
+    const bool imports = hasImportTables(sqlca);
     for (const EmptiedTable& table : kTables) {
+        if (!imports && QByteArrayView(table.sql).contains("FROM dr"))
+            continue;
         // Some drivers answer a delete that finds no row with 100; that is a
         // refusal too, and the run stops before anything is kept.
         if (sqlca.execute(QString::fromLatin1(table.sql)) != 0 || sqlca.SQLCode != 0) {
