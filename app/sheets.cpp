@@ -7,6 +7,7 @@
 
 #include "maintenance/contactswindow.h"
 #include "maintenance/datainit.h"
+#include "maintenance/importwindow.h"
 #include "maintenance/operatorswindow.h"
 #include "maintenance/recordswindow.h"
 #include "queries/analysiswindow.h"
@@ -91,6 +92,7 @@ void registerTaskWindows()
         return w;
     });
     registerCommand(QStringLiteral("datainit"), [](Transaction& t, QWidget* frame) { initialiseData(t, frame); });
+    registerWindow(QStringLiteral("w_drld"), [](Transaction& t) -> QWidget* { return new ImportWindow(t); });
     registerBalancesWindow();
     registerLedgerCommands();
 }
