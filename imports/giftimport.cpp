@@ -546,6 +546,7 @@ ImportResult GiftImport::run(const ImportPreview& preview, const QString& operat
     };
     if (!m_tr.begin() || !takeTurn())
         return fail(QStringLiteral("导入失败，账本没有改动：%1").arg(m_tr.SQLErrText));
+    const Transaction::ReusedStatements reuse(m_tr);
 
     // Contacts by name, with their category, read once.
     QHash<QString, QString> contacts;
@@ -685,6 +686,7 @@ UndoResult GiftImport::undo(int drid)
         return result;
     if (!m_tr.begin() || !takeTurn())
         return fail(QStringLiteral("撤销导入失败，账本没有改动：%1").arg(m_tr.SQLErrText));
+    const Transaction::ReusedStatements reuse(m_tr);
     // Planned again inside the transaction: what another desk changed since
     // the question was asked is kept as well.
     QString why;
