@@ -112,6 +112,10 @@ private:
     // A save whose commit could not be settled: the same gift saved again
     // looks for it first.
     std::optional<std::pair<QString, Gift>> m_unsettled;
+    // The last number this store inserted, in which transaction: while that
+    // transaction holds the turn, no other number can have come in above
+    // it, so a bulk insert takes the next one without a look.
+    std::optional<std::pair<quint64, QString>> m_lastInserted;
 };
 
 } // namespace qv

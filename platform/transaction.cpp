@@ -402,6 +402,7 @@ bool Transaction::runBegin()
         return false;
     }
     m_inTransaction = true;
+    ++m_transactionSerial;
     m_statementsInTransaction = 0;
     return true;
 }

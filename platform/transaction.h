@@ -76,6 +76,10 @@ public:
     bool commit();
     bool rollback();
     bool inTransaction() const { return m_inTransaction; }
+    // Which transaction this is: a number that changes with each begin, so
+    // that what a writer learnt inside one transaction is not trusted in the
+    // next.
+    quint64 transactionSerial() const { return m_transactionSerial; }
 
     // A server connection can go away under the program (the server
     // restarted, the network dropped), and the driver may close it without
@@ -123,8 +127,8 @@ public:
     QSqlDatabase database() const;
     QString connectionName() const { return m_connectionName; }
 
-    // While one of these lives, the statements with values that execute()
-    // and selectInto() run inside an open transaction (after its first) are
+    // While one of these lives, the statements that execute() and
+    // selectInto() run inside an open transaction (after its first) are
     // prepared once and run again with the next values: a bulk writer runs
     // the same few statements many thousand times, and parsing them each
     // time costs more than running them. They are let go with the last one.
@@ -166,7 +170,10 @@ private:
     QSqlQuery* runReused(const QString& sql, const QVariantList& values);
     bool reuses(const QVariantList& values) const
     {
-        return m_reuse > 0 && !values.isEmpty() && m_inTransaction && m_statementsInTransaction > 0;
+        // SQLite prepares any statement; a server may not prepare a
+        // savepoint or DDL, so there only statements with values are kept.
+        return m_reuse > 0 && m_inTransaction && m_statementsInTransaction > 0 &&
+               (!values.isEmpty() || m_dialect.dbms() == Dbms::SQLite);
     }
     // After a failure: when the connection itself went away, records the
     // loss and says so in SQLErrText above the driver's text.
@@ -180,6 +187,7 @@ private:
     int m_statementsInTransaction = 0;
     int m_loseCommitAnswer = 0; // 1 after the commit, -1 instead of it
     int m_reuse = 0;
+    quint64 m_transactionSerial = 0;
     std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
 };
 
