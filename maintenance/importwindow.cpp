@@ -370,6 +370,9 @@ bool ImportWindow::importRows()
     QProgressDialog progress(QStringLiteral("正在导入……"), QStringLiteral("取消"), 0, total, this);
     progress.setWindowTitle(kTitle);
     progress.setMinimumDuration(500);
+    // The other windows read through the same connection, inside the
+    // import's transaction: nothing else may run until it ends.
+    progress.setWindowModality(Qt::ApplicationModal);
     const QString who = globals().g_operater.isEmpty() ? globals().bh_str : globals().g_operater;
     const ImportResult result = m_import.run(*preview, who, [&progress](int done, int) {
         progress.setValue(done);
