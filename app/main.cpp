@@ -1,5 +1,6 @@
 #include "app/commands/backupcommand.h"
 #include "app/commands/firststart.h"
+#include "app/commands/importcommand.h"
 #include "app/commands/initdb.h"
 #include "pack.h"
 #include "platform/widgets/activation.h"
@@ -29,7 +30,8 @@ namespace {
 struct Command
 {
     QCommandLineOption option;
-    std::function<int(const QString& value)> run;
+    std::function<int(const QString& value, const QCommandLineParser& parser)> run;
+    QList<QCommandLineOption> modifiers = {}; // options that only this command takes
 };
 
 std::vector<Command> commands()
@@ -37,7 +39,7 @@ std::vector<Command> commands()
     return {
         {QCommandLineOption(QStringLiteral("init-db"),
                             QStringLiteral("在 pb.ini 指定的数据库中建立账本（表、索引和初始数据）后退出。")),
-         [](const QString&) {
+         [](const QString&, const QCommandLineParser&) {
              QTextStream out(stdout), err(stderr);
              return qv::runInitDb(out, err);
          }},
@@ -45,10 +47,21 @@ std::vector<Command> commands()
              QStringLiteral("backup"),
              QStringLiteral("把 pb.ini 指定的 SQLite 账本备份到新文件 FILE 后退出（程序开着也可以）。"),
              QStringLiteral("FILE")),
-         [](const QString& file) {
+         [](const QString& file, const QCommandLineParser&) {
              QTextStream out(stdout), err(stderr);
              return qv::runBackup(file, out, err);
          }},
+        {QCommandLineOption(
+             QStringLiteral("import"),
+             QStringLiteral("把礼单文件 FILE（.xlsx、.xls 或 .csv）导入 pb.ini 指定的账本："
+                            "先列出读到的行、拒收的行及原因和可能重复的行，全部可导入时一次写入。"),
+             QStringLiteral("FILE")),
+         [](const QString& file, const QCommandLineParser& parser) {
+             QTextStream out(stdout), err(stderr);
+             return qv::runImport(file, parser.isSet(QStringLiteral("dry-run")), out, err);
+         },
+         {QCommandLineOption(QStringLiteral("dry-run"),
+                             QStringLiteral("与 --import 一起用：只列出结果，不写入账本。"))}},
     };
 }
 
@@ -115,8 +128,11 @@ int main(int argc, char* argv[])
     parser.addOption(help);
     parser.addOption(version);
     const std::vector<Command> all = commands();
-    for (const Command& c : all)
+    for (const Command& c : all) {
         parser.addOption(c.option);
+        for (const QCommandLineOption& m : c.modifiers)
+            parser.addOption(m);
+    }
 
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -142,6 +158,11 @@ int main(int argc, char* argv[])
             chosen = &c;
         }
     }
+    for (const Command& c : all)
+        for (const QCommandLineOption& m : c.modifiers)
+            if (error.isEmpty() && parser.isSet(m) && chosen != &c)
+                error = QStringLiteral("--%1 只能和 --%2 一起使用。")
+                            .arg(m.names().first(), c.option.names().first());
     if (!error.isEmpty() || parser.isSet(help) || parser.isSet(version) || chosen) {
         QCoreApplication app(argc, argv); // names the program in the usage line; the database needs it too
         qv::installQtTranslation(app);
@@ -159,7 +180,7 @@ int main(int argc, char* argv[])
                 << '\n';
             return 0;
         }
-        return chosen->run(parser.value(chosen->option));
+        return chosen->run(parser.value(chosen->option), parser);
     }
     return runWindows(argc, argv);
 }

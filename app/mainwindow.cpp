@@ -82,6 +82,7 @@ const MenuEntry kMenu[] = {
     {"m_-2", "-", "", "", "", Kind::Separator, ""},
     {"m_2_9", "备份账本", "", "", "", Kind::Command, "backup"},
     {"m_2_10", "恢复账本", "", "", "", Kind::Command, "restore"},
+    {"m_2_11", "导入礼单", "", "", "", Kind::Sheet, "w_drld"},
     {"m_6", "(&H)帮助", "", "", "", Kind::DropDown, ""},
     {"m_6_1", "系统帮助\tCtrl+H", "Ctrl+H", "Help!", "系统帮助", Kind::Help, ""},
     {"m_6_3", "关于软件", "", "Picture5!", "关于软件", Kind::Response, "w_about"},

@@ -7,6 +7,7 @@
 
 #include "maintenance/contactswindow.h"
 #include "maintenance/datainit.h"
+#include "maintenance/importwindow.h"
 #include "maintenance/operatorswindow.h"
 #include "maintenance/recordswindow.h"
 #include "queries/analysiswindow.h"
@@ -66,9 +67,11 @@ void registerTaskWindows()
 {
     registerWindow(QStringLiteral("w_lwdj"),
                    [](Transaction& t) { return createGiftForm(GiftKind::Received, t); });
-    registerWindow(QStringLiteral("w_fwng"), [](Transaction& t) { return createGiftForm(GiftKind::Given, t); });
+    registerWindow(QStringLiteral("w_fwng"),
+                   [](Transaction& t) { return createGiftForm(GiftKind::Given, t); });
     registerWindow(QStringLiteral("w_lbdj"), [](Transaction& t) -> QWidget* { return new BookWindow(t); });
-    registerWindow(QStringLiteral("w_wlrywh"), [](Transaction& t) -> QWidget* { return new ContactsWindow(t); });
+    registerWindow(QStringLiteral("w_wlrywh"),
+                   [](Transaction& t) -> QWidget* { return new ContactsWindow(t); });
     registerWindow(QStringLiteral("w_ldpy"), [](Transaction& t) { return createGiftQuery(u"w_ldpy", t); });
     registerWindow(QStringLiteral("w_sgsh"), [](Transaction& t) { return createGiftQuery(u"w_sgsh", t); });
     registerWindow(QStringLiteral("w_lwcx"), [](Transaction& t) { return createGiftQuery(u"w_lwcx", t); });
@@ -86,13 +89,16 @@ void registerTaskWindows()
                    [](Transaction& t) -> QWidget* { return new StatisticalAnalysisWindow(t); });
     registerWindow(QStringLiteral("w_lsk_wh"),
                    [](Transaction& t) -> QWidget* { return new ArchiveMaintenanceWindow(t); });
-    registerWindow(QStringLiteral("w_jlk_wh"), [](Transaction& t) -> QWidget* { return new RecordsWindow(t); });
+    registerWindow(QStringLiteral("w_jlk_wh"),
+                   [](Transaction& t) -> QWidget* { return new RecordsWindow(t); });
     registerWindow(QStringLiteral("w_czrsz"), [](Transaction& t) -> QWidget* {
         auto* w = new OperatorsWindow(t);
         uf_centerwindows(w);
         return w;
     });
-    registerCommand(QStringLiteral("datainit"), [](Transaction& t, QWidget* frame) { initialiseData(t, frame); });
+    registerCommand(QStringLiteral("datainit"),
+                    [](Transaction& t, QWidget* frame) { initialiseData(t, frame); });
+    registerWindow(QStringLiteral("w_drld"), [](Transaction& t) -> QWidget* { return new ImportWindow(t); });
     registerBalancesWindow();
     registerLedgerCommands();
 }

@@ -147,6 +147,10 @@ std::optional<QString> GiftStore::chooseNumber()
     const QString moment = numberAt(now);
     // Numbers from a year on are no burst of ours: a clock set wrong, or the
     // last century's records, whose two-digit years sort above this one's.
+    if (m_lastInserted && m_transaction.inTransaction() &&
+        m_lastInserted->first == m_transaction.transactionSerial() && m_lastInserted->second >= moment)
+        if (auto next = numberAfter(m_lastInserted->second))
+            return next;
     QString ceiling = numberAt(now.addYears(1));
     if (ceiling <= moment)
         ceiling = kLargestNumber;
@@ -278,7 +282,7 @@ GiftSaveResult GiftStore::save(const Gift& gift)
     }
 }
 
-GiftSaveResult GiftStore::insert(const Gift& gift)
+GiftSaveResult GiftStore::insert(const Gift& gift, const QString& preferredNumber)
 {
     if (auto problem = check(gift))
         return refused(*problem);
@@ -288,15 +292,26 @@ GiftSaveResult GiftStore::insert(const Gift& gift)
     // A refused insert must not take the caller's earlier rows with it: on
     // PostgreSQL a failed statement spoils the whole transaction.
     const QString mark = QStringLiteral("SAVEPOINT gift_insert");
+    bool preferred = isTwelveDigits(preferredNumber);
     for (;;) {
-        const auto number = chooseNumber();
+        if (preferred && isTaken(preferredNumber))
+            preferred = false;
+        const auto number = preferred ? std::optional<QString>(preferredNumber) : chooseNumber();
         if (!number || m_transaction.execute(mark) != 0)
             return failed(m_transaction.SQLErrText);
         if (insertRow(*number, gift)) {
             m_transaction.execute(QStringLiteral("RELEASE SAVEPOINT gift_insert"));
+            // A number kept from a list may stand above the chosen ones:
+            // the next choice looks again.
+            if (preferred)
+                m_lastInserted.reset();
+            else
+                m_lastInserted = std::make_pair(m_transaction.transactionSerial(), *number);
             return saved(*number);
         }
         const QString why = m_transaction.SQLErrText;
+        preferred = false;
+        m_lastInserted.reset();
         if (m_transaction.execute(QStringLiteral("ROLLBACK TO SAVEPOINT gift_insert")) != 0 ||
             !isTaken(*number) || SteadyClock::now() >= until)
             return failed(why);

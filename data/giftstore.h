@@ -86,7 +86,9 @@ public:
     // open), for saving many in one: the caller commits or rolls back. A
     // refused gift leaves the caller's earlier rows in place. On PostgreSQL
     // the other desks' saves wait until the caller's transaction ends.
-    GiftSaveResult insert(const Gift& gift);
+    // A `preferredNumber` (a record brought back from an export) is kept
+    // when it is twelve digits and free; otherwise a number is chosen.
+    GiftSaveResult insert(const Gift& gift, const QString& preferredNumber = {});
 
     // The record number of a moment.
     static QString numberAt(const QDateTime& moment);
@@ -110,6 +112,10 @@ private:
     // A save whose commit could not be settled: the same gift saved again
     // looks for it first.
     std::optional<std::pair<QString, Gift>> m_unsettled;
+    // The last number this store inserted, in which transaction: while that
+    // transaction holds the turn, no other number can have come in above
+    // it, so a bulk insert takes the next one without a look.
+    std::optional<std::pair<quint64, QString>> m_lastInserted;
 };
 
 } // namespace qv

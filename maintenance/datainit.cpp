@@ -1,6 +1,7 @@
 #include "datainit.h"
 
 #include "data/contactpicker.h"
+#include "data/ledgerschema.h"
 #include "platform/core/globals.h"
 #include "platform/core/messagebox.h"
 #include "platform/core/profile.h"
@@ -32,15 +33,27 @@ struct EmptiedTable
 {
     const char* sql;
     const char* failure;
+    int since; // the ledger version that added the table
 };
 const EmptiedTable kTables[] = {
-    {"DELETE FROM rqwlb", "主数据表初始化失败！"},
+    {"DELETE FROM rqwlb", "主数据表初始化失败！", 1},
     // The books are made of the gifts: they go with them.
-    {"DELETE FROM lbmx", "礼簿表初始化失败！"},
-    {"DELETE FROM lbb", "礼簿表初始化失败！"},
-    {"DELETE FROM tjb_save", "数据统计表初始化失败！"},
-    {"DELETE FROM wlryb", "人员数据表初始化失败！"},
+    {"DELETE FROM lbmx", "礼簿表初始化失败！", 3},
+    {"DELETE FROM lbb", "礼簿表初始化失败！", 3},
+    {"DELETE FROM tjb_save", "数据统计表初始化失败！", 1},
+    {"DELETE FROM wlryb", "人员数据表初始化失败！", 1},
+    // What the imports wrote goes with the records: an undo must not find
+    // records of an import that are gone.
+    {"DELETE FROM drmx", "导入记录表初始化失败！", 2},
+    {"DELETE FROM drjl", "导入记录表初始化失败！", 2},
 };
+
+// An older ledger over ODBC is not upgraded: it lacks the later tables.
+int ledgerVersion(Transaction& sqlca)
+{
+    QString ignored;
+    return LedgerSchema::version(sqlca, ignored).value_or(1);
+}
 
 // Writes the flag, keeping every other line of the profile. The reason for a
 // failure goes under the fixed text, as for the database's refusals.
@@ -76,7 +89,10 @@ bool closeSheetsShowingEmptiedTables(QWidget* frame)
 // The deletes as one unit of work: all of them, or none.
 bool emptyTables(Transaction& sqlca)
 {
+    const int version = ledgerVersion(sqlca);
     for (const EmptiedTable& table : kTables) {
+        if (table.since > version)
+            continue;
         // Some drivers answer a delete that finds no row with 100; that is a
         // refusal too, and the run stops before anything is kept.
         if (sqlca.execute(QString::fromLatin1(table.sql)) != 0 || sqlca.SQLCode != 0) {

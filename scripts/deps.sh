@@ -16,6 +16,10 @@ run_packages=(
     # unixODBC's headers: the program asks the driver manager whether an
     # ODBC connection has died, so that it can reconnect
     unixodbc-dev
+    # 导入礼单 reads gift lists people keep in spreadsheets: .xlsx is a zip
+    # archive (libzip unpacks it, Qt reads its XML), .xls the older binary
+    # format that only a library made for it reads reliably (libfreexl)
+    libzip-dev libfreexl-dev
 )
 test_packages=(
     googletest libgtest-dev postgresql sqlite3 poppler-utils

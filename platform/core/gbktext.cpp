@@ -5,19 +5,32 @@
 
 namespace qv::gbk {
 
+// Opening a converter looks the codec up by name in ICU's tables, which
+// costs more than converting a name: each thread keeps one of each. One
+// that met a character it cannot convert keeps saying so and is made anew,
+// in place: ICU's converter points back at the object it was made for.
 std::optional<QByteArray> encode(QStringView text)
 {
-    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
+    thread_local std::optional<QStringEncoder> encoder;
+    if (!encoder)
+        encoder.emplace("GBK", QStringConverter::Flag::Stateless);
+    QByteArray bytes = encoder->encode(text);
+    if (encoder->hasError()) {
+        encoder.reset();
         return std::nullopt;
+    }
     return bytes;
 }
 
 QString decode(const QByteArray& bytes)
 {
-    QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
+    thread_local std::optional<QStringDecoder> decoder;
+    if (!decoder)
+        decoder.emplace("GBK", QStringConverter::Flag::Stateless);
+    QString text = decoder->decode(bytes);
+    if (decoder->hasError())
+        decoder.reset();
+    return text;
 }
 
 QString firstUnencodable(QStringView text)

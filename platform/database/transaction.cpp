@@ -172,6 +172,7 @@ bool Transaction::ensureOpen(const QString& statement)
             return fail(cut, statement);
         }
     }
+    m_prepared.clear();
     db.close();
     if (!db.open())
         return fail(lostText(errorText(db.lastError())), statement);
@@ -348,6 +349,7 @@ bool Transaction::disconnect()
 {
     if (!QSqlDatabase::contains(m_connectionName))
         return true;
+    m_prepared.clear(); // before the connection they were prepared on
     {
         QSqlDatabase db = database();
         if (db.isOpen()) {
@@ -400,6 +402,7 @@ bool Transaction::runBegin()
         return false;
     }
     m_inTransaction = true;
+    ++m_transactionSerial;
     m_statementsInTransaction = 0;
     return true;
 }
@@ -511,10 +514,46 @@ std::optional<QSqlQuery> Transaction::runOnce(const QString& sql, const QVariant
     return query;
 }
 
+QSqlQuery* Transaction::runReused(const QString& sql, const QVariantList& values)
+{
+    if (!ensureOpen(sql))
+        return nullptr;
+    auto& query = m_prepared[sql];
+    bool ok = true;
+    if (!query) {
+        query = std::make_unique<QSqlQuery>(database());
+        query->setForwardOnly(true);
+        query->setNumericalPrecisionPolicy(QSql::HighPrecision);
+        ok = query->prepare(sql);
+    }
+    if (ok) {
+        for (int i = 0; i < values.size(); ++i)
+            query->bindValue(i, sqlValue(values[i]));
+        ok = query->exec();
+    }
+    ++m_statementsInTransaction;
+    if (!ok) {
+        const QSqlError error = query->lastError();
+        m_prepared.erase(sql);
+        fail(error, sql);
+        noteIfLost(SQLErrText);
+        return nullptr;
+    }
+    succeed(sql);
+    return query.get();
+}
+
 int Transaction::execute(const QString& sql, const QVariantList& values)
 {
     if (!begin())
         return -1;
+    if (reuses(values)) {
+        QSqlQuery* query = runReused(sql, values);
+        if (!query)
+            return -1;
+        SQLNRows = query->numRowsAffected();
+        return 0;
+    }
     auto query = run(sql, values);
     if (!query)
         return -1;
@@ -525,6 +564,18 @@ int Transaction::execute(const QString& sql, const QVariantList& values)
 int Transaction::selectInto(const QString& sql, const QVariantList& values, QVariantList& into)
 {
     into.clear();
+    if (reuses(values)) {
+        QSqlQuery* query = runReused(sql, values);
+        if (!query)
+            return -1;
+        const bool found = query->next();
+        for (int i = 0; found && i < query->record().count(); ++i)
+            into.append(query->value(i));
+        query->finish(); // no cursor left open between two runs
+        SQLCode = found ? 0 : 100;
+        SQLNRows = found ? 1 : 0;
+        return int(SQLCode);
+    }
     auto query = run(sql, values);
     if (!query)
         return -1;

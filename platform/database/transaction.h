@@ -10,7 +10,9 @@
 #include <QVariantList>
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 
 namespace qv {
 
@@ -74,6 +76,10 @@ public:
     bool commit();
     bool rollback();
     bool inTransaction() const { return m_inTransaction; }
+    // Which transaction this is: a number that changes with each begin, so
+    // that what a writer learnt inside one transaction is not trusted in the
+    // next.
+    quint64 transactionSerial() const { return m_transactionSerial; }
 
     // A server connection can go away under the program (the server
     // restarted, the network dropped), and the driver may close it without
@@ -127,6 +133,27 @@ public:
     QSqlDatabase database() const;
     QString connectionName() const { return m_connectionName; }
 
+    // While one of these lives, the statements that execute() and
+    // selectInto() run inside an open transaction (after its first) are
+    // prepared once and run again with the next values: a bulk writer runs
+    // the same few statements many thousand times, and parsing them each
+    // time costs more than running them. They are let go with the last one.
+    class ReusedStatements
+    {
+    public:
+        explicit ReusedStatements(Transaction& transaction) : m_t(transaction) { ++m_t.m_reuse; }
+        ~ReusedStatements()
+        {
+            if (--m_t.m_reuse == 0)
+                m_t.m_prepared.clear();
+        }
+        ReusedStatements(const ReusedStatements&) = delete;
+        ReusedStatements& operator=(const ReusedStatements&) = delete;
+
+    private:
+        Transaction& m_t;
+    };
+
     // Opens the write transaction if none is open; used by every writer. On
     // SQLite it takes the write lock at once, so that two writers never both
     // read and then find that only one of them may write.
@@ -145,6 +172,15 @@ private:
     bool ensureOpen(const QString& statement);
     bool runBegin();
     std::optional<QSqlQuery> runOnce(const QString& sql, const QVariantList& values);
+    // The prepared statement for `sql`, run with `values`; nullptr on failure.
+    QSqlQuery* runReused(const QString& sql, const QVariantList& values);
+    bool reuses(const QVariantList& values) const
+    {
+        // SQLite prepares any statement; a server may not prepare a
+        // savepoint or DDL, so there only statements with values are kept.
+        return m_reuse > 0 && m_inTransaction && m_statementsInTransaction > 0 &&
+               (!values.isEmpty() || m_dialect.dbms() == Dbms::SQLite);
+    }
     // After a failure: when the connection itself went away, records the
     // loss and says so in SQLErrText above the driver's text.
     void noteIfLost(const QString& driverText);
@@ -156,6 +192,9 @@ private:
     bool m_transactionCut = false;
     int m_statementsInTransaction = 0;
     int m_loseCommitAnswer = 0; // 1 after the commit, -1 instead of it
+    int m_reuse = 0;
+    quint64 m_transactionSerial = 0;
+    std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_prepared;
 };
 
 // The global connection of the application.

@@ -50,6 +50,9 @@ protected:
         ledger().exec(QStringLiteral("INSERT INTO lbb (lbid, mc, rq, lx, sy, zt) VALUES "
                                      "(1, '婚礼', '20260101', '喜事', '结婚', 0)"));
         ledger().exec(QStringLiteral("INSERT INTO lbmx (lbid, xtbh, px) VALUES (1, '260101120000', 1)"));
+        ledger().exec(QStringLiteral(
+            "INSERT INTO drjl (drid, wjm, drsj, ts) VALUES (1, 'a.csv', '2026-01-02 12:00:00', 1)"));
+        ledger().exec(QStringLiteral("INSERT INTO drmx (drid, xtbh, zw) VALUES (1, '260102120000', 'x')"));
     }
 
     void TearDown() override
@@ -70,8 +73,12 @@ protected:
     {
         return ledger().scalar(QStringLiteral("SELECT count(*) FROM ") + QLatin1String(table)).toInt();
     }
-    // rqwlb, tjb_save, wlryb: the three tables the initialisation empties.
-    std::vector<int> emptiedTables() { return {rows("rqwlb"), rows("tjb_save"), rows("wlryb")}; }
+    // rqwlb, tjb_save, wlryb and what the imports wrote: the tables the
+    // initialisation empties.
+    std::vector<int> emptiedTables()
+    {
+        return {rows("rqwlb"), rows("tjb_save"), rows("wlryb"), rows("drmx"), rows("drjl")};
+    }
 
     void run(const QList<int>& answers, QWidget* frame = nullptr)
     {
@@ -111,7 +118,8 @@ TEST_P(DataInitTest, TheFlagDecidesBetweenEmptyingAndRearming)
         run(c.answers);
         EXPECT_EQ(m_boxes->texts(), c.texts);
         EXPECT_EQ(flag(), QString::fromLatin1(c.flagAfter));
-        EXPECT_EQ(emptiedTables(), (c.emptied ? std::vector<int>{0, 0, 0} : std::vector<int>{2, 1, 2}));
+        EXPECT_EQ(emptiedTables(),
+                  (c.emptied ? std::vector<int>{0, 0, 0, 0, 0} : std::vector<int>{2, 1, 2, 1, 1}));
         EXPECT_EQ(rows("lbb") + rows("lbmx"), c.emptied ? 0 : 2);
         // The operators, the working statistics and the lookups stay.
         EXPECT_EQ(rows("czr"), 1);
@@ -129,11 +137,11 @@ TEST_P(DataInitTest, ProfileWithoutTheFlagEmptiesOnTheSecondRun)
 {
     writeFlag("[other]\nver=2.0\n");
     run({1, 1});
-    EXPECT_EQ(emptiedTables(), (std::vector<int>{2, 1, 2}));
+    EXPECT_EQ(emptiedTables(), (std::vector<int>{2, 1, 2, 1, 1}));
     m_boxes->clear();
     run({1});
     EXPECT_EQ(m_boxes->texts(), (QStringList{kQuestion, kDone}));
-    EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0, 0, 0}));
     EXPECT_EQ(flag(), QStringLiteral("1"));
     EXPECT_EQ(profilestring(profilePath(), QStringLiteral("other"), QStringLiteral("ver"), {}),
               QStringLiteral("2.0"));
@@ -162,7 +170,8 @@ TEST_P(DataInitTest, RefusedDeleteRollsBackTheOthers)
     const QList<Case> cases = {{"rqwlb", QStringLiteral("主数据表初始化失败！")},
                                {"tjb_save", QStringLiteral("数据统计表初始化失败！")},
                                {"wlryb", QStringLiteral("人员数据表初始化失败！")},
-                               {"lbmx", QStringLiteral("礼簿表初始化失败！")}};
+                               {"lbmx", QStringLiteral("礼簿表初始化失败！")},
+                               {"drjl", QStringLiteral("导入记录表初始化失败！")}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.table);
         if (&c != &cases.front())
@@ -187,7 +196,7 @@ TEST_P(DataInitTest, RefusedDeleteRollsBackTheOthers)
         EXPECT_EQ(failure.title, QStringLiteral("提示"));
         EXPECT_EQ(failure.text.section(u'\n', 0, 0), c.failure);
         EXPECT_TRUE(failure.text.contains(QStringLiteral("refused by test"))) << failure.text.toStdString();
-        EXPECT_EQ(emptiedTables(), (std::vector<int>{2, 1, 2}));
+        EXPECT_EQ(emptiedTables(), (std::vector<int>{2, 1, 2, 1, 1}));
         EXPECT_EQ(flag(), QStringLiteral("0"));
         EXPECT_FALSE(sqlca().inTransaction());
     }
@@ -219,7 +228,7 @@ TEST_P(DataInitTest, UnwritableProfileIsReportedWithItsReason)
     EXPECT_EQ(m_boxes->texts().size(), 3);
     EXPECT_EQ(m_boxes->texts().value(1), kDone);
     EXPECT_EQ(m_boxes->texts().value(2).section(u'\n', 0, 0), kFlagFailed);
-    EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0, 0, 0}));
 }
 
 TEST_P(DataInitTest, BackupRunsBeforeTheDeletesAndCanStopThem)
@@ -231,13 +240,13 @@ TEST_P(DataInitTest, BackupRunsBeforeTheDeletesAndCanStopThem)
         return false;
     });
     run({1});
-    EXPECT_EQ(seen, (std::vector<int>{2, 1, 2})) << "the copy sees the full ledger";
-    EXPECT_EQ(emptiedTables(), (std::vector<int>{2, 1, 2}));
+    EXPECT_EQ(seen, (std::vector<int>{2, 1, 2, 1, 1})) << "the copy sees the full ledger";
+    EXPECT_EQ(emptiedTables(), (std::vector<int>{2, 1, 2, 1, 1}));
     EXPECT_EQ(flag(), QStringLiteral("0"));
 
     setLedgerBackup([](Transaction&, QWidget*, QString&) { return true; });
     run({1});
-    EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0, 0, 0}));
 }
 
 // On SQLite the installed step leaves a copy that still holds every record,
@@ -247,7 +256,7 @@ TEST_P(DataInitTest, SqliteLedgerIsCopiedBesideItselfFirst)
     writeFlag("[other]\ncsh=0\n");
     setLedgerBackup(backupBeforeInitialising);
     run({1});
-    EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0, 0, 0}));
     const QString success = m_boxes->shown().last().text;
     EXPECT_TRUE(success.startsWith(QStringLiteral("数据初始化成功！"))) << success.toStdString();
     if (ledger().dbms() != u"SQLite") {
@@ -299,7 +308,7 @@ TEST_P(DataInitTest, SheetsShowingTheTablesCloseFirst)
     run({1, 3}, &frame); // OK, then Cancel at the sheet's unsaved-changes question
     EXPECT_EQ(m_boxes->texts(), (QStringList{kQuestion, QStringLiteral("数据未保存！是否存盘?")}));
     EXPECT_TRUE(recordsSheet->isVisible());
-    EXPECT_EQ(emptiedTables(), (std::vector<int>{2, 1, 2}));
+    EXPECT_EQ(emptiedTables(), (std::vector<int>{2, 1, 2, 1, 1}));
     EXPECT_EQ(flag(), QStringLiteral("0"));
 
     m_boxes->clear();
@@ -308,7 +317,7 @@ TEST_P(DataInitTest, SheetsShowingTheTablesCloseFirst)
     EXPECT_TRUE(recordsSheet->isHidden());
     EXPECT_TRUE(balancesSheet->isHidden()) << "the balances sum the emptied gifts";
     EXPECT_TRUE(otherSheet->isVisible()) << "a form that lists nothing stays";
-    EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(emptiedTables(), (std::vector<int>{0, 0, 0, 0, 0}));
 }
 
 } // namespace

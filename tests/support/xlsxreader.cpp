@@ -1,38 +1,13 @@
 #include "xlsxreader.h"
 
+#include "imports/ziparchive.h"
+
 #include <QFile>
 #include <QXmlStreamReader>
-
-#include <zlib.h>
 
 namespace qv::test {
 
 namespace {
-
-quint32 le(const QByteArray& b, qsizetype at, int bytes)
-{
-    quint32 v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | quint8(b[at + i]);
-    return v;
-}
-
-std::optional<QByteArray> inflateRaw(const QByteArray& data, quint32 size)
-{
-    QByteArray out(qsizetype(size), '\0');
-    z_stream z{};
-    if (inflateInit2(&z, -MAX_WBITS) != Z_OK)
-        return std::nullopt;
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    const int rc = inflate(&z, Z_FINISH);
-    inflateEnd(&z);
-    if (rc != Z_STREAM_END)
-        return std::nullopt;
-    return out;
-}
 
 // Column letters of a reference like "AB12", 0-based.
 int columnOf(const QString& ref)
@@ -50,40 +25,16 @@ int columnOf(const QString& ref)
 
 std::optional<QMap<QString, QByteArray>> readZip(const QString& fileName)
 {
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
+    ZipArchive zip;
+    QString error;
+    if (!zip.open(fileName, error))
         return std::nullopt;
-    const QByteArray zip = f.readAll();
-    const qsizetype eocd = zip.lastIndexOf(QByteArray("PK\x05\x06", 4));
-    if (eocd < 0)
-        return std::nullopt;
-    const quint32 entries = le(zip, eocd + 10, 2);
-    qsizetype at = le(zip, eocd + 16, 4);
     QMap<QString, QByteArray> members;
-    for (quint32 i = 0; i < entries; ++i) {
-        if (le(zip, at, 4) != 0x02014b50)
+    for (const QString& name : zip.names()) {
+        auto content = zip.member(name);
+        if (!content)
             return std::nullopt;
-        const quint32 method = le(zip, at + 10, 2);
-        const quint32 packed = le(zip, at + 20, 4);
-        const quint32 size = le(zip, at + 24, 4);
-        const quint32 nameLength = le(zip, at + 28, 2);
-        const quint32 extra = le(zip, at + 30, 2);
-        const quint32 comment = le(zip, at + 32, 2);
-        const quint32 local = le(zip, at + 42, 4);
-        const QString name = QString::fromUtf8(zip.mid(at + 46, nameLength));
-        const qsizetype data = local + 30 + le(zip, local + 26, 2) + le(zip, local + 28, 2);
-        const QByteArray raw = zip.mid(data, packed);
-        if (method == 0) {
-            members.insert(name, raw);
-        } else if (method == 8) {
-            auto content = inflateRaw(raw, size);
-            if (!content)
-                return std::nullopt;
-            members.insert(name, *content);
-        } else {
-            return std::nullopt;
-        }
-        at += 46 + nameLength + extra + comment;
+        members.insert(name, *content);
     }
     return members;
 }
