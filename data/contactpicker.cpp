@@ -1,5 +1,6 @@
 #include "contactpicker.h"
 
+#include "platform/core/messagebox.h"
 #include "platform/database/dialect.h"
 #include "platform/database/transaction.h"
 #include "platform/reports/datastore.h"
@@ -337,6 +338,20 @@ void focusFieldAfter(QWidget* field)
             return;
         }
     }
+}
+
+bool ContactPicker::acceptTypedName(const QString& name, const QString& title) const
+{
+    if (!m_grid->isVisible())
+        return true;
+    if (m_store->findText(QStringLiteral("xm"), name, 1, m_store->rowCount()) > 0)
+        return true;
+    const QString text =
+        QStringLiteral(
+            "“%1”像是拼音首码：名单里有 %2 人与之相符，还没有选人。\n不选人，就以“%1”为姓名存档吗？")
+            .arg(name)
+            .arg(m_store->rowCount());
+    return messagebox(title, text, Icon::Question, Buttons::YesNo, 2) == 1;
 }
 
 } // namespace qv

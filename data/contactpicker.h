@@ -106,6 +106,13 @@ public:
     // is none.
     bool pick();
 
+    // Whether `name`, typed and not picked, is to be stored as a name.
+    // Letters that still list people are pinyin initials, not yet a name:
+    // stored as "zs" instead of 张三, the gift would stand apart from every
+    // other record of that person, so the operator is asked (under `title`,
+    // 否 the default). A name the list itself offers is a name.
+    bool acceptTypedName(const QString& name, const QString& title) const;
+
 signals:
     void picked(const qv::PickedContact& contact);
 

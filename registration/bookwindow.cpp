@@ -374,23 +374,6 @@ void BookWindow::showGuestNote()
         QStringLiteral("已在礼簿中：%1 %2 元").arg(name, amounts.join(QStringLiteral(" 元、"))));
 }
 
-bool BookWindow::confirmTypedName(const QString& name)
-{
-    // Letters that still list people are pinyin initials, not a name: the
-    // same question as the gift form's.
-    if (!m_picker->grid()->isVisible())
-        return true;
-    const DataStore& listed = m_picker->store();
-    if (listed.findText(QStringLiteral("xm"), name, 1, listed.rowCount()) > 0)
-        return true;
-    const QString text =
-        QStringLiteral(
-            "“%1”像是拼音首码：名单里有 %2 人与之相符，还没有选人。\n不选人，就以“%1”为姓名存档吗？")
-            .arg(name)
-            .arg(listed.rowCount());
-    return messagebox(kNote, text, Icon::Question, Buttons::YesNo, 2) == 1;
-}
-
 bool BookWindow::confirmRepeatedGuest(const QString& name)
 {
     const QList<BookLine> earlier = m_store.linesOf(m_book->id, name);
@@ -433,7 +416,7 @@ int BookWindow::storeLine()
         (entry.name.isEmpty() ? static_cast<QWidget*>(m_name) : m_amount)->setFocus(Qt::OtherFocusReason);
         return 0;
     }
-    if (!confirmTypedName(entry.name))
+    if (!m_picker->acceptTypedName(entry.name, kNote))
         return 0;
     m_picker->grid()->hide();
     if (m_name->text() != entry.name)

@@ -74,7 +74,6 @@ private:
     void onPicked(const PickedContact& contact);
     void afterName();
     void showGuestNote();
-    bool confirmTypedName(const QString& name);
     bool confirmRepeatedGuest(const QString& name);
     std::optional<BookLine> currentLine() const;
     void refuse(const QString& text);

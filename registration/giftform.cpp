@@ -308,25 +308,6 @@ bool GiftForm::confirmNotADuplicate(const Gift& gift)
     return messagebox(kTitle, text, Icon::Question, Buttons::YesNo, 2) == 1;
 }
 
-bool GiftForm::confirmTypedName(const QString& name)
-{
-    // Letters that still list people in the picker are pinyin initials, not
-    // yet a name: stored as "zs" instead of 张三, the gift would stand apart
-    // from every other record of that person. A name of letters that the
-    // list itself offers is a name.
-    if (!m_picker->grid()->isVisible())
-        return true;
-    const DataStore& listed = m_picker->store();
-    if (listed.findText(QStringLiteral("xm"), name, 1, listed.rowCount()) > 0)
-        return true;
-    const QString text =
-        QStringLiteral(
-            "“%1”像是拼音首码：名单里有 %2 人与之相符，还没有选人。\n不选人，就以“%1”为姓名存档吗？")
-            .arg(name)
-            .arg(listed.rowCount());
-    return messagebox(kTitle, text, Icon::Question, Buttons::YesNo, 2) == 1;
-}
-
 bool GiftForm::refuse(const QString& text)
 {
     messagebox(kTitle, text, Icon::StopSign);
@@ -363,7 +344,7 @@ int GiftForm::save()
         refuse(*problem);
         return 0;
     }
-    if (!confirmTypedName(gift.name))
+    if (!m_picker->acceptTypedName(gift.name, kTitle))
         return 0;
 
     // The field shows the name as it is stored.

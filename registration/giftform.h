@@ -91,7 +91,6 @@ private:
     // the same name, after a save.
     void showHistory(bool force = false);
     bool confirmNotADuplicate(const Gift& gift);
-    bool confirmTypedName(const QString& name);
     bool refuse(const QString& text);
 
     GiftFormConfig m_config;
