@@ -4,6 +4,7 @@
 #include "platform/core/globals.h"
 #include "platform/core/messagebox.h"
 #include "platform/database/transaction.h"
+#include "platform/widgets/named.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -139,20 +140,12 @@ ImportWindow::ImportWindow(Transaction& transaction, QWidget* parent)
 {
     setObjectName(QStringLiteral("w_drld"));
     setWindowTitle(kTitle);
-    auto button = [this](const char* name, const char* text) {
-        auto* b = new QPushButton(QString::fromUtf8(text), this);
-        b->setObjectName(QString::fromLatin1(name));
-        return b;
-    };
 
-    m_fileName = new QLineEdit(this);
-    m_fileName->setObjectName(QStringLiteral("sle_1"));
+    m_fileName = named<QLineEdit>(this, "sle_1");
     m_fileName->setReadOnly(true);
-    m_choose = button("cb_1", "选择文件…");
-    m_sheets = new QComboBox(this);
-    m_sheets->setObjectName(QStringLiteral("ddlb_1"));
-    m_defaultKind = new QComboBox(this);
-    m_defaultKind->setObjectName(QStringLiteral("ddlb_2"));
+    m_choose = namedButton(this, "cb_1", "选择文件…");
+    m_sheets = named<QComboBox>(this, "ddlb_1");
+    m_defaultKind = named<QComboBox>(this, "ddlb_2");
     m_defaultKind->addItems({QStringLiteral("收情"), QStringLiteral("送情")});
 
     m_columns = new QTableWidget(2, 0, this);
@@ -164,17 +157,15 @@ ImportWindow::ImportWindow(Transaction& transaction, QWidget* parent)
                               m_columns->horizontalScrollBar()->sizeHint().height() + 8);
 
     m_model = new ImportPreviewModel(this);
-    m_rows = new QTableView(this);
-    m_rows->setObjectName(QStringLiteral("dw_1"));
+    m_rows = named<QTableView>(this, "dw_1");
     m_rows->setModel(m_model);
     m_rows->verticalHeader()->hide();
     m_rows->horizontalHeader()->setStretchLastSection(true);
     m_rows->setSelectionBehavior(QAbstractItemView::SelectRows);
 
-    m_summary = new QLabel(this);
-    m_summary->setObjectName(QStringLiteral("st_1"));
+    m_summary = named<QLabel>(this, "st_1");
     m_summary->setWordWrap(true);
-    m_importButton = button("cb_2", "导入");
+    m_importButton = namedButton(this, "cb_2", "导入");
 
     m_history = new QTableWidget(0, 6, this);
     m_history->setObjectName(QStringLiteral("dw_3"));
@@ -186,8 +177,8 @@ ImportWindow::ImportWindow(Transaction& transaction, QWidget* parent)
     m_history->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_history->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_history->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_undo = button("cb_3", "撤销导入");
-    m_exit = button("cb_4", "退出");
+    m_undo = namedButton(this, "cb_3", "撤销导入");
+    m_exit = namedButton(this, "cb_4", "退出");
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("文件："), this));

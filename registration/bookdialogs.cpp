@@ -7,6 +7,7 @@
 #include "data/personname.h"
 #include "platform/core/messagebox.h"
 #include "platform/widgets/dateedit.h"
+#include "platform/widgets/named.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -69,14 +70,11 @@ NewBookDialog::NewBookDialog(Transaction& transaction, QWidget* parent) : QDialo
     setObjectName(QStringLiteral("w_lbxj"));
     setWindowTitle(QStringLiteral("新建礼簿"));
     m_name = lineEdit(this, "sle_1");
-    m_date = new DateEdit(this);
-    m_date->setObjectName(QStringLiteral("em_1"));
+    m_date = named<DateEdit>(this, "em_1");
     m_date->setDate(QDate::currentDate());
-    m_kind = new QComboBox(this);
-    m_kind->setObjectName(QStringLiteral("ddlb_1"));
+    m_kind = named<QComboBox>(this, "ddlb_1");
     m_kind->addItems({BookStore::kWedding, BookStore::kFuneral});
-    m_reason = new QComboBox(this);
-    m_reason->setObjectName(QStringLiteral("ddlb_2"));
+    m_reason = named<QComboBox>(this, "ddlb_2");
     m_reason->setEditable(true);
     m_reason->setInsertPolicy(QComboBox::NoInsert);
     uf_get_sy(*m_reason, transaction);
@@ -133,8 +131,7 @@ BookListDialog::BookListDialog(const QList<Book>& books, qint64 current, QWidget
 {
     setObjectName(QStringLiteral("w_lblb"));
     setWindowTitle(QStringLiteral("切换礼簿"));
-    m_list = new QListWidget(this);
-    m_list->setObjectName(QStringLiteral("dw_1"));
+    m_list = named<QListWidget>(this, "dw_1");
     for (const Book& b : books) {
         m_list->addItem(describeBook(b));
         if (b.id == current)
@@ -163,8 +160,7 @@ BookLineDialog::BookLineDialog(const BookLine& line, QWidget* parent) : QDialog(
     setObjectName(QStringLiteral("w_lbxg"));
     setWindowTitle(QStringLiteral("修改"));
     m_name = lineEdit(this, "sle_1", line.name);
-    m_amount = new AmountEdit(this);
-    m_amount->setObjectName(QStringLiteral("em_1"));
+    m_amount = named<AmountEdit>(this, "em_1");
     m_amount->setAmount(line.amount);
     m_goods = lineEdit(this, "sle_2", line.goods);
     m_category = lineEdit(this, "sle_3", line.category);

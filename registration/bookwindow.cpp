@@ -11,6 +11,7 @@
 #include "platform/database/transaction.h"
 #include "platform/output/exportbutton.h"
 #include "platform/reports/datastore.h"
+#include "platform/widgets/named.h"
 #include "platform/widgets/sheetfit.h"
 #include "platform/widgets/songfont.h"
 
@@ -103,24 +104,13 @@ BookWindow::~BookWindow()
 
 void BookWindow::buildControls()
 {
-    auto label = [this](const QString& text, const char* name) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(QString::fromLatin1(name));
-        return l;
-    };
-    auto lineEdit = [this](const char* name) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QString::fromLatin1(name));
-        return e;
-    };
     auto button = [this](const QString& text, const char* name) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QString::fromLatin1(name));
+        auto* b = namedButton(this, name, text);
         b->setAutoDefault(false);
         return b;
     };
 
-    m_title = label({}, "st_1");
+    m_title = named<QLabel>(this, "st_1");
     QFont titleFont = songFont(font(), 14);
     titleFont.setBold(true);
     m_title->setFont(titleFont);
@@ -130,18 +120,17 @@ void BookWindow::buildControls()
     m_close = button(QStringLiteral("封簿"), "cb_4");
     m_delete = button(QStringLiteral("删除礼簿"), "cb_5");
 
-    m_name = lineEdit("sle_2");
-    m_amount = new AmountEdit(this);
-    m_amount->setObjectName(QStringLiteral("em_2"));
+    m_name = named<QLineEdit>(this, "sle_2");
+    m_amount = named<AmountEdit>(this, "em_2");
     m_amount->setSpinStep(Money::fromCents(10000));
     // Blank, as after every line stored: the amount is typed, not edited.
     m_amount->setAmountText(QString());
-    m_goods = lineEdit("sle_6");
-    m_category = lineEdit("sle_3");
-    m_remark = lineEdit("sle_7");
-    m_guestNote = label({}, "st_2");
+    m_goods = named<QLineEdit>(this, "sle_6");
+    m_category = named<QLineEdit>(this, "sle_3");
+    m_remark = named<QLineEdit>(this, "sle_7");
+    m_guestNote = named<QLabel>(this, "st_2");
     m_guestNote->setStyleSheet(QStringLiteral("color: #b00000"));
-    m_lastStored = label({}, "st_3");
+    m_lastStored = named<QLabel>(this, "st_3");
 
     m_list = new QTableWidget(0, int(lineCaptions().size()), this);
     m_list->setObjectName(QStringLiteral("dw_2"));
@@ -154,9 +143,9 @@ void BookWindow::buildControls()
 
     QFont big = songFont(font(), 16);
     big.setBold(true);
-    m_count = label({}, "st_4");
-    m_total = label({}, "st_5");
-    m_capitals = label({}, "st_6");
+    m_count = named<QLabel>(this, "st_4");
+    m_total = named<QLabel>(this, "st_5");
+    m_capitals = named<QLabel>(this, "st_6");
     for (QLabel* l : {m_count, m_total, m_capitals})
         l->setFont(big);
 
@@ -185,15 +174,15 @@ void BookWindow::buildControls()
         {m_rename, {622, 8, 62, 30}},
         {m_close, {688, 8, 62, 30}},
         {m_delete, {754, 8, 84, 30}},
-        {label(QStringLiteral("姓名"), "st_7"), {8, 48, 36, 28}},
+        {namedLabel(this, "st_7", QStringLiteral("姓名")), {8, 48, 36, 28}},
         {m_name, {46, 48, 130, 28}},
-        {label(QStringLiteral("金额"), "st_8"), {184, 48, 36, 28}},
+        {namedLabel(this, "st_8", QStringLiteral("金额")), {184, 48, 36, 28}},
         {m_amount, {222, 48, 110, 28}},
-        {label(QStringLiteral("礼品"), "st_9"), {340, 48, 36, 28}},
+        {namedLabel(this, "st_9", QStringLiteral("礼品")), {340, 48, 36, 28}},
         {m_goods, {378, 48, 100, 28}},
-        {label(QStringLiteral("关系"), "st_10"), {486, 48, 36, 28}},
+        {namedLabel(this, "st_10", QStringLiteral("关系")), {486, 48, 36, 28}},
         {m_category, {524, 48, 90, 28}},
-        {label(QStringLiteral("备注"), "st_11"), {622, 48, 36, 28}},
+        {namedLabel(this, "st_11", QStringLiteral("备注")), {622, 48, 36, 28}},
         {m_remark, {660, 48, 180, 28}},
         {m_guestNote, {46, 80, 400, 22}},
         {m_lastStored, {452, 80, 440, 22}},
