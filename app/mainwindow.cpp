@@ -295,8 +295,11 @@ QWidget* MainWindow::openSheet(const QString& name)
     // designed at, or the sub-window would shrink to its title bar.
     const QSize designed = sheet->testAttribute(Qt::WA_Resized) ? sheet->size() : QSize();
     // Larger than the client area, a sheet is given what there is and its
-    // contents scroll; larger than designed (maximised), its grid grows.
-    fitContents(sheet);
+    // contents scroll; larger than designed (maximised), its grid grows. A
+    // sheet with a layout arranges itself: moving its controls out of the
+    // layout would pile them up in its corner.
+    if (!sheet->layout())
+        fitContents(sheet);
     QMdiSubWindow* frame = m_mdi->addSubWindow(sheet);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     new SheetWatcher(sheet, frame);

@@ -51,7 +51,7 @@ const WindowCase kWindows[] = {
     {"w_wjgd", Opened::Sheet},    {"w_wlye", Opened::Sheet},     {"w_tjfx", Opened::Sheet},
     {"w_wlrywh", Opened::Sheet},  {"w_jlk_wh", Opened::Sheet},   {"w_lsk_wh", Opened::Sheet},
     {"w_ndtj", Opened::Response}, {"w_about", Opened::Response}, {"w_czrsz", Opened::TopLevel},
-    {"w_help", Opened::Help},
+    {"w_help", Opened::Help},     {"w_drld", Opened::Sheet},
 };
 
 void settle()
@@ -186,6 +186,19 @@ TEST_F(ScreenFit, EveryControlOfEveryWindowCanBeReachedOnTheScreen)
             EXPECT_TRUE(available.contains(window->geometry())) << "the window lies on the screen";
         }
         expectAllInReach(window, name);
+        if (window->layout()) {
+            // A window its layout arranges: no two of its controls lie on
+            // one another.
+            const QList<QWidget*> all = controls(window);
+            for (QWidget* a : all)
+                for (QWidget* b : all)
+                    if (a < b && !a->isAncestorOf(b) && !b->isAncestorOf(a)) {
+                        const QRect ra(a->mapTo(window, QPoint(0, 0)), a->size());
+                        const QRect rb(b->mapTo(window, QPoint(0, 0)), b->size());
+                        EXPECT_FALSE(ra.intersects(rb))
+                            << a->objectName().toStdString() << " on " << b->objectName().toStdString();
+                    }
+        }
         if (c.how == Opened::Sheet)
             frame->sheetFrame(name)->close();
         else
