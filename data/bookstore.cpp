@@ -19,10 +19,6 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr int kBookNameWidth = 40;
 constexpr int kReasonWidth = 10;
 constexpr int kRemarkWidth = 40;
-// Widths of rqwlb's columns a line fills.
-constexpr int kNameWidth = 16;
-constexpr int kGoodsWidth = 16;
-constexpr int kCategoryWidth = 16;
 
 const QString kReceived = QStringLiteral("收情");
 // The occasion object of a book's lines: the household's own event.
@@ -249,9 +245,9 @@ std::optional<QString> BookStore::checkEntry(const Book& book, const BookEntry& 
         const QString& text;
         int width;
         const char* caption;
-    } fields[] = {{entry.name, kNameWidth, "姓名"},
-                  {entry.goods, kGoodsWidth, "礼品"},
-                  {entry.category, kCategoryWidth, "关系"},
+    } fields[] = {{entry.name, GiftStore::kNameWidth, "姓名"},
+                  {entry.goods, GiftStore::kGoodsWidth, "礼品"},
+                  {entry.category, GiftStore::kCategoryWidth, "关系"},
                   {entry.remark, kRemarkWidth, "备注"}};
     for (const auto& f : fields)
         if (auto problem = gbk::checkField(f.text, f.width, QString::fromUtf8(f.caption)))

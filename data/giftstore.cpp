@@ -14,13 +14,6 @@ using SteadyClock = std::chrono::steady_clock;
 // Any number the writers of record numbers agree on.
 constexpr qint64 kNumberTurn = 0x71766e756d; // "qvnum"
 
-// Column widths of rqwlb in GBK bytes.
-constexpr int kNameWidth = 16;
-constexpr int kCategoryWidth = 16;
-constexpr int kReasonWidth = 10;
-constexpr int kObjectWidth = 10;
-constexpr int kGoodsWidth = 16;
-
 const QString kLargestNumber = QStringLiteral("999999999999");
 
 GiftSaveResult refused(const QString& why)

@@ -63,6 +63,13 @@ struct GiftSaveResult
 class GiftStore
 {
 public:
+    // Widths of rqwlb's texts in GBK bytes, for every writer of a gift.
+    static constexpr int kNameWidth = 16;
+    static constexpr int kCategoryWidth = 16;
+    static constexpr int kReasonWidth = 10;
+    static constexpr int kObjectWidth = 10;
+    static constexpr int kGoodsWidth = 16;
+
     using Clock = std::function<QDateTime()>;
 
     explicit GiftStore(Transaction& transaction, Clock clock = {});

@@ -32,12 +32,12 @@ struct TextField
     int width;
 };
 const TextField kTextFields[] = {
-    {ImportField::Category, 16},
-    {ImportField::Reason, 10},
-    {ImportField::Object, 10},
-    {ImportField::Goods, 16},
+    {ImportField::Category, GiftStore::kCategoryWidth},
+    {ImportField::Reason, GiftStore::kReasonWidth},
+    {ImportField::Object, GiftStore::kObjectWidth},
+    {ImportField::Goods, GiftStore::kGoodsWidth},
 };
-constexpr int kNameWidth = 16;
+constexpr int kNameWidth = GiftStore::kNameWidth;
 
 QString normalisedHeader(QString text)
 {
